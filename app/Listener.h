@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/Protocol.h"
+
+#include <QObject>
+
+#include <array>
+#include <span>
+
+class QSocketNotifier;
+
+// The one UDP socket the controller's datagrams arrive on: every IPv4 interface, port 12001,
+// the address shared with other listeners. It only ever receives.
+class TListener : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TListener(QObject* parent = nullptr);
+    ~TListener() override;
+
+    // Creates the socket, lets the address be shared, binds it and arms notification. Every
+    // failure is reported. After a failed bind the listener is still armed and ready; it simply
+    // never hears anything, as a display started beside the controller would not.
+    void Open();
+    // Readiness is announced through Readable() while armed; datagrams arriving while
+    // suspended wait in the socket and are announced as soon as it is armed again.
+    void Arm();
+    void Suspend();
+    bool Armed() const;
+    // Closes the socket if it was set up.
+    void Close();
+    bool SocketReady() const { return FSocketReady; }
+
+    // Takes one waiting datagram of at most 999 bytes (the rest of a longer one is lost) into
+    // the receive buffer. The text ends at its first zero byte; empty when nothing waited.
+    std::span<char> Receive();
+
+signals:
+    void Readable();
+
+private:
+    void ReportSocketError(int code);
+
+    qintptr FSocket = -1;
+    bool FLibraryStarted = false;
+    bool FSocketReady = false;
+    QSocketNotifier* FNotifier = nullptr;
+    std::array<char, kMaxDatagramBytes + 1> FRecvBuffer{};
+};

@@ -1,0 +1,74 @@
+#include "app/MainU.h"
+
+#include "app/Listener.h"
+#include "app/Protocol.h"
+#include "controls/StatusGrid.h"
+
+#include <QCloseEvent>
+#include <QPalette>
+
+TDownload_Form::TDownload_Form(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
+    setWindowTitle(QStringLiteral("Tallivue"));
+    resize(kDesignWidth, kDesignHeight);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    StatusGrid1 = new TStatusGrid(this);
+    StatusGrid1->setObjectName(QStringLiteral("StatusGrid1"));
+    StatusGrid1->setGeometry(0, 80, 592, 120);
+    StatusGrid1->SetPacksPerTeam(6);
+    StatusGrid1->SetShowCaptions(false);
+    StatusGrid1->SetShowLittleNumbers(false);
+    StatusGrid1->SetShowBars(false);
+    StatusGrid1->SetShowOverallTotals(true);
+    StatusGrid1->SetShowTeamTotals(true);
+    StatusGrid1->SetDownloadedCaption("Downloaded");
+    StatusGrid1->SetPlayedCaption("Played");
+
+    Listener = new TListener(this);
+    connect(Listener, &TListener::Readable, this, &TDownload_Form::SocketMessage);
+    FFields.reserve(kMaxDatagramBytes / 2 + 1);
+    FormCreate();
+}
+
+TDownload_Form::~TDownload_Form() = default;
+
+void TDownload_Form::FormCreate() {
+    Listener->Open();
+}
+
+void TDownload_Form::FormClose() {
+    Listener->Close();
+}
+
+void TDownload_Form::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TDownload_Form::SocketMessage() {
+    SplitFields(Listener->Receive(), FFields);
+    switch (ClassifyMessage(FFields)) {
+    case TMessageKind::PackStatus:
+        PackStatusMessage(FFields);
+        break;
+    case TMessageKind::Mode: // the display's modes are not shown yet
+    case TMessageKind::Ignored:
+        break;
+    }
+}
+
+void TDownload_Form::PackStatusMessage(std::span<const std::string_view> fields) {
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        const TPackEntry entry = DecodePackEntry(i, fields[i]);
+        StatusGrid1->SetPackState(entry.Team, entry.Pack, entry.State);
+        // The grid grows to show a pack in use beyond it, but only as far as it holds states.
+        if (entry.State != psNotInUse && entry.Pack > StatusGrid1->PacksPerTeam() &&
+            entry.Pack <= kMaxPacksPerTeam) {
+            StatusGrid1->SetPacksPerTeam(entry.Pack);
+            StatusGrid1->SetWidth(width());
+        }
+    }
+}

@@ -1,0 +1,90 @@
+#include "controls/Fonts.h"
+
+#include <QDir>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QRawFont>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+namespace {
+
+const char* const kWineFontFolder = "/usr/share/wine/fonts";
+
+std::uint16_t BigEndian16(const QByteArray& table, int offset) {
+    return static_cast<std::uint16_t>((static_cast<std::uint8_t>(table[offset]) << 8) |
+                                      static_cast<std::uint8_t>(table[offset + 1]));
+}
+
+// The face's em and its Windows ascent and descent in font units, or false for a face without
+// the tables (a bitmap face, say).
+bool WindowsMetrics(const QFont& face, int& unitsPerEm, int& ascent, int& descent) {
+    const QRawFont raw = QRawFont::fromFont(face);
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (head.size() < 20 || os2.size() < 78)
+        return false;
+    unitsPerEm = BigEndian16(head, 18);
+    ascent = BigEndian16(os2, 74);  // usWinAscent
+    descent = BigEndian16(os2, 76); // usWinDescent
+    return unitsPerEm > 0 && ascent + descent > 0;
+}
+
+// For faces without Windows metrics: the largest pixel size whose platform cell still fits.
+TCellFont CellFromPlatformMetrics(QFont font, int cellHeight) {
+    auto cellAt = [&font](int pixelSize) {
+        font.setPixelSize(pixelSize);
+        const QFontMetrics metrics(font);
+        return metrics.ascent() + metrics.descent();
+    };
+    int size = cellHeight;
+    // A face that does not scale (a bitmap strike) keeps its one size whatever is asked.
+    if (cellAt(cellHeight) != cellAt(cellHeight * 2)) {
+        while (size > 1 && cellAt(size) > cellHeight)
+            --size;
+        for (int step = 0; step < cellHeight && cellAt(size + 1) <= cellHeight; ++step)
+            ++size;
+    }
+    font.setPixelSize(size);
+    const QFontMetrics metrics(font);
+    return {font, metrics.ascent(), metrics.descent()};
+}
+
+TCellFont MakeCellFont(const QString& family, int cellHeight, bool bold) {
+    QFont font(family);
+    font.setBold(bold);
+    font.setPixelSize(std::max(cellHeight, 1));
+    int unitsPerEm = 0, winAscent = 0, winDescent = 0;
+    if (!WindowsMetrics(font, unitsPerEm, winAscent, winDescent))
+        return CellFromPlatformMetrics(font, cellHeight);
+
+    const double cellUnits = winAscent + winDescent;
+    font.setPixelSize(std::max(1L, std::lround(cellHeight * unitsPerEm / cellUnits)));
+    const int ascent = static_cast<int>(std::lround(cellHeight * winAscent / cellUnits));
+    return {font, ascent, cellHeight - ascent};
+}
+
+} // namespace
+
+int RegisterWineFonts() {
+    const QDir folder(QString::fromLatin1(kWineFontFolder));
+    int added = 0;
+    for (const QString& name : folder.entryList({QStringLiteral("*.ttf")}, QDir::Files)) {
+        if (QFontDatabase::addApplicationFont(folder.filePath(name)) >= 0)
+            ++added;
+    }
+    return added;
+}
+
+TCellFont CellFont(const QString& family, int cellHeight, bool bold) {
+    using Key = std::tuple<QString, bool, int>;
+    static std::map<Key, TCellFont> cache;
+    cellHeight = std::max(cellHeight, 1);
+    const Key key{family, bold, cellHeight};
+    if (auto found = cache.find(key); found != cache.end())
+        return found->second;
+    return cache.emplace(key, MakeCellFont(family, cellHeight, bold)).first->second;
+}

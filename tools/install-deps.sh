@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tallivue needs to build, run and test it, skipping those that
+# are already there. Runs apt-get as root, through sudo when started as another user.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
+    # the faces the display is laid out for: Tahoma and friends, and Arial's metric twin
+    fonts-wine fonts-liberation2
+    # tests and screenshots without a screen
+    xvfb xauth x11-utils imagemagick
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+((${#missing[@]} == 0)) && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}"
