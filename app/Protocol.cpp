@@ -1,6 +1,11 @@
 #include "app/Protocol.h"
 
-#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -8,6 +13,67 @@ bool IsBlank(char c) {
     const auto code = static_cast<unsigned char>(c);
     return code >= 1 && code <= 32;
 }
+
+bool EndsValue(char c) {
+    return c == ',' || IsBlank(c);
+}
+
+// A bit per character of a 64-character block: set where a value ends (a comma or a blank),
+// and for every place from the end of the text on.
+std::uint64_t StopBits(const char* block, const char* end) {
+    const auto available = end - block;
+#if defined(__SSE2__)
+    if (available >= 64) {
+        const __m128i comma = _mm_set1_epi8(',');
+        const __m128i one = _mm_set1_epi8(1);
+        const __m128i thirtyOne = _mm_set1_epi8(31);
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
+            const __m128i lessOne = _mm_sub_epi8(chunk, one); // blanks 1..32 become 0..31
+            const __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(lessOne, thirtyOne), lessOne);
+            const __m128i stop = _mm_or_si128(blank, _mm_cmpeq_epi8(chunk, comma));
+            bits |= static_cast<std::uint64_t>(_mm_movemask_epi8(stop) & 0xFFFF) << (16 * i);
+        }
+        return bits;
+    }
+#endif
+    const int count = available < 64 ? static_cast<int>(available) : 64;
+    std::uint64_t bits = count < 64 ? ~0ull << count : 0;
+    for (int i = 0; i < count; ++i)
+        bits |= static_cast<std::uint64_t>(EndsValue(block[i])) << i;
+    return bits;
+}
+
+// Finds where unquoted values end. Values are mostly a few digits, and a loop over their
+// characters would make each field wait for the previous one's loads and mispredicted exit;
+// with the block's stop bits at hand, the end of a value is a shift and a bit count.
+class TValueEnds {
+public:
+    TValueEnds(char* start, const char* end) : FEnd(end) { Load(start); }
+
+    char* From(char* p) {
+        for (;;) {
+            const auto offset = static_cast<std::size_t>(p - FBlock);
+            if (offset < 64) {
+                if (const std::uint64_t ahead = FStops >> offset)
+                    return p + std::countr_zero(ahead);
+                p = FBlock + 64; // no stop in the rest of the block, so it lies before the end
+            }
+            Load(p);
+        }
+    }
+
+private:
+    void Load(char* block) {
+        FBlock = block;
+        FStops = StopBits(block, FEnd);
+    }
+
+    const char* const FEnd;
+    char* FBlock = nullptr;
+    std::uint64_t FStops = 0;
+};
 
 int DigitValue(char c, int base) {
     int value = -1;
@@ -25,8 +91,10 @@ int DigitValue(char c, int base) {
 void SplitFields(std::span<char> text, std::vector<std::string_view>& fields) {
     fields.clear();
     char* p = text.data();
-    char* const end = std::find(text.data(), text.data() + text.size(), '\0');
+    const auto* zero = static_cast<char*>(std::memchr(text.data(), '\0', text.size()));
+    char* const end = zero ? const_cast<char*>(zero) : text.data() + text.size();
 
+    TValueEnds valueEnds(p, end);
     auto skipBlanks = [&] {
         while (p < end && IsBlank(*p))
             ++p;
@@ -53,8 +121,7 @@ void SplitFields(std::span<char> text, std::vector<std::string_view>& fields) {
             fields.emplace_back(start, static_cast<std::size_t>(out - start));
         } else {
             char* const start = p;
-            while (p < end && *p != ',' && !IsBlank(*p))
-                ++p;
+            p = valueEnds.From(p);
             fields.emplace_back(start, static_cast<std::size_t>(p - start));
         }
         skipBlanks();
@@ -65,7 +132,25 @@ void SplitFields(std::span<char> text, std::vector<std::string_view>& fields) {
     }
 }
 
-std::optional<std::int32_t> ParseInt32(std::string_view text) {
+// Hot: every pack of every datagram passes here. It returns through a flag and a reference
+// rather than an optional, which compilers assemble through memory at a cost of their own.
+bool ParseInt32(std::string_view text, std::int32_t& result) {
+    // What the controller sends almost always: a few plain decimal digits, which cannot
+    // overflow below ten of them.
+    if (!text.empty() && text.size() < 10) {
+        std::uint32_t value = 0;
+        bool digitsOnly = true;
+        for (char c : text) {
+            const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(c) - '0');
+            digitsOnly = digitsOnly && digit <= 9;
+            value = value * 10 + digit;
+        }
+        if (digitsOnly) {
+            result = static_cast<std::int32_t>(value);
+            return true;
+        }
+    }
+
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -83,7 +168,7 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
         i += 2;
     }
     if (i == text.size())
-        return std::nullopt;
+        return false;
 
     // Hexadecimal may fill all 32 bits (so $FFFFFFFF is -1); decimal must fit the signed range.
     const std::uint64_t limit =
@@ -92,32 +177,15 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
     for (; i < text.size(); ++i) {
         const int digit = DigitValue(text[i], base);
         if (digit < 0)
-            return std::nullopt;
+            return false;
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
         if (value > limit)
-            return std::nullopt;
+            return false;
     }
 
     const auto bits = static_cast<std::uint32_t>(value);
-    return static_cast<std::int32_t>(negative ? 0u - bits : bits);
-}
-
-TPackState PackStateOfFlags(std::int32_t flags) {
-    const auto low = static_cast<std::uint32_t>(flags) & 0xFFu;
-    if (low & 0x20u)
-        return psPlayed;
-    if (low & 0x40u)
-        return psDownloaded;
-    if (low & 0x80u)
-        return psInUse;
-    return psNotInUse;
-}
-
-TPackEntry DecodePackEntry(std::size_t fieldIndex, std::string_view field) {
-    const std::size_t slot = fieldIndex - 1;
-    return TPackEntry{static_cast<int>(slot % kTeamCount) + 1,
-                      static_cast<int>(slot / kTeamCount) + 1,
-                      PackStateOfFlags(NumberField(field))};
+    result = static_cast<std::int32_t>(negative ? 0u - bits : bits);
+    return true;
 }
 
 TMessageKind ClassifyMessage(std::span<const std::string_view> fields) {

@@ -31,19 +31,58 @@ struct TPackEntry {
 void SplitFields(std::span<char> text, std::vector<std::string_view>& fields);
 
 // A signed 32-bit number: decimal with an optional sign, or hexadecimal after "$", "x" or "0x"
-// (either case), filling at most 32 bits. Anything else, including an empty text, is no number.
-std::optional<std::int32_t> ParseInt32(std::string_view text);
+// (either case), filling at most 32 bits. Anything else, including an empty text, is no number
+// and leaves `value` alone.
+bool ParseInt32(std::string_view text, std::int32_t& value);
 
-// A datagram's number field: 0 when it holds no number.
+inline std::optional<std::int32_t> ParseInt32(std::string_view text) {
+    std::int32_t value = 0;
+    return ParseInt32(text, value) ? std::optional(value) : std::nullopt;
+}
+
+// A datagram's number field: 0 when it holds no number. The controller's flags are one to three
+// plain digits: those are read here without a call or a loop (whose varying length would cost
+// a mispredicted exit per field); anything else takes the full parse.
 inline std::int32_t NumberField(std::string_view field) {
-    return ParseInt32(field).value_or(0);
+    const std::size_t length = field.size();
+    if (length - 1 < 3) {
+        const auto* text = reinterpret_cast<const unsigned char*>(field.data());
+        // Short fields read their last character again in place of the missing ones.
+        const std::uint32_t a = text[0] - 48u;
+        const std::uint32_t b = text[length > 1 ? 1 : 0] - 48u;
+        const std::uint32_t c = text[length > 2 ? 2 : length - 1] - 48u;
+        if (a <= 9 && b <= 9 && c <= 9) {
+            const std::uint32_t value = length == 1   ? a
+                                        : length == 2 ? a * 10 + b
+                                                      : a * 100 + b * 10 + c;
+            return static_cast<std::int32_t>(value);
+        }
+    }
+    std::int32_t value = 0;
+    ParseInt32(field, value);
+    return value;
 }
 
 // Only the low byte of a flag value counts; played beats downloaded beats in use.
-TPackState PackStateOfFlags(std::int32_t flags);
+constexpr TPackState PackStateOfFlags(std::int32_t flags) {
+    const auto low = static_cast<std::uint32_t>(flags) & 0xFFu;
+    if (low & 0x20u)
+        return psPlayed;
+    if (low & 0x40u)
+        return psDownloaded;
+    if (low & 0x80u)
+        return psInUse;
+    return psNotInUse;
+}
 
 // Field i (i >= 1) of a pack status message names pack (i-1) div 3 + 1 of team (i-1) mod 3 + 1.
-TPackEntry DecodePackEntry(std::size_t fieldIndex, std::string_view field);
+// Inline, as it runs for every pack of every datagram.
+inline TPackEntry DecodePackEntry(std::size_t fieldIndex, std::string_view field) {
+    const std::size_t slot = fieldIndex - 1;
+    return TPackEntry{static_cast<int>(slot % kTeamCount) + 1,
+                      static_cast<int>(slot / kTeamCount) + 1,
+                      PackStateOfFlags(NumberField(field))};
+}
 
 // Which handler a split datagram goes to; keywords match whole fields, case-sensitively.
 TMessageKind ClassifyMessage(std::span<const std::string_view> fields);

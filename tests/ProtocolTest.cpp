@@ -16,6 +16,48 @@ std::vector<std::string> Split(std::string text) {
 
 using Fields = std::vector<std::string>;
 
+// The splitting rules read one character at a time, as plainly as they are stated: the
+// reference the fast splitter must agree with.
+Fields ReferenceSplit(const std::string& text) {
+    const std::string body = text.substr(0, text.find('\0'));
+    auto blank = [](char c) {
+        return c >= 1 && c <= 32;
+    };
+    Fields fields;
+    std::size_t i = 0;
+    while (i < body.size() && blank(body[i]))
+        ++i;
+    while (i < body.size()) {
+        std::string value;
+        if (body[i] == '"') {
+            for (++i; i < body.size(); ++i) {
+                if (body[i] == '"') {
+                    if (i + 1 < body.size() && body[i + 1] == '"') {
+                        value += '"';
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += body[i];
+            }
+        } else {
+            while (i < body.size() && body[i] != ',' && !blank(body[i]))
+                value += body[i++];
+        }
+        fields.push_back(value);
+        while (i < body.size() && blank(body[i]))
+            ++i;
+        if (i < body.size() && body[i] == ',') {
+            ++i;
+            while (i < body.size() && blank(body[i]))
+                ++i;
+        }
+    }
+    return fields;
+}
+
 TEST(SplitFields, BlanksAroundFieldsAreDropped) {
     EXPECT_EQ(Split("MODE,IDLE"), (Fields{"MODE", "IDLE"}));
     EXPECT_EQ(Split("  MODE ,  IDLE  "), (Fields{"MODE", "IDLE"}));
@@ -96,6 +138,30 @@ TEST(SplitFields, QuotedValuesRoundTrip) {
     }
 }
 
+// Long values, blank runs and quotes falling across the splitter's 64-character blocks.
+TEST(SplitFields, AgreesWithTheRulesOverRandomTexts) {
+    std::mt19937 random(64);
+    const std::string alphabet = std::string("\0\",,,   \t\x1f\x20\x21x09", 16);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<std::size_t> length(0, 300);
+    std::uniform_int_distribution<int> zeroOdds(0, 9);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(length(random), 'x');
+        for (char& c : text) {
+            c = alphabet[pick(random)];
+            if (c == '\0' && zeroOdds(random) != 0)
+                c = '7';
+        }
+        ASSERT_EQ(Split(text), ReferenceSplit(text)) << "text: " << text;
+    }
+    for (std::size_t size : {63u, 64u, 65u, 127u, 128u, 129u, 999u}) {
+        const std::string long_value(size, '9');
+        EXPECT_EQ(Split(long_value + ",1"), (Fields{long_value, "1"}));
+        EXPECT_EQ(Split("1," + long_value), (Fields{"1", long_value}));
+        EXPECT_EQ(Split(std::string(size, ' ') + "A B"), (Fields{"A", "B"}));
+    }
+}
+
 TEST(ParseInt32, DecimalWithSign) {
     EXPECT_EQ(ParseInt32("0"), 0);
     EXPECT_EQ(ParseInt32("160"), 160);
@@ -134,6 +200,26 @@ TEST(ParseInt32, AnythingElseIsNoNumber) {
     EXPECT_EQ(NumberField("garbage"), 0);
     EXPECT_EQ(NumberField(""), 0);
     EXPECT_EQ(NumberField("-5"), -5);
+}
+
+// The field reader's shortcut for short plain digits must read exactly what the full parse reads.
+TEST(ParseInt32, FieldShortcutAgreesWithTheFullParse) {
+    const std::string characters = "0123456789x$-+ a/:";
+    std::string field;
+    for (int length = 0; length <= 4; ++length) {
+        std::vector<std::size_t> index(static_cast<std::size_t>(length), 0);
+        for (;;) {
+            field.clear();
+            for (std::size_t i : index)
+                field += characters[i];
+            ASSERT_EQ(NumberField(field), ParseInt32(field).value_or(0)) << '"' << field << '"';
+            std::size_t position = 0;
+            while (position < index.size() && ++index[position] == characters.size())
+                index[position++] = 0;
+            if (position == index.size())
+                break;
+        }
+    }
 }
 
 TEST(PackStateOfFlags, LowByteDecidesPlayedBeforeDownloadedBeforeInUse) {
