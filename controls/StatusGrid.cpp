@@ -28,9 +28,8 @@ void FillLTRB(QPainter& canvas, int left, int top, int right, int bottom, const 
 }
 
 // Text drawn opaque: its cell is filled first, so it always stands on `fill`.
-void DrawOpaqueText(QPainter& canvas, const TCellFont& font, const QString& text, int left, int top,
-                    const QColor& colour, const QColor& fill) {
-    const int width = QFontMetrics(font.Font).horizontalAdvance(text);
+void DrawOpaqueText(QPainter& canvas, const TCellFont& font, const QString& text, int width,
+                    int left, int top, const QColor& colour, const QColor& fill) {
     canvas.fillRect(QRect(left, top, width, font.Height()), fill);
     canvas.setFont(font.Font);
     canvas.setPen(colour);
@@ -156,7 +155,7 @@ void TStatusGrid::Paint(QPainter& canvas) {
             return;
         const TCellFont font = CellFont(kFaceName, fontHeight);
         const int textWidth = QFontMetrics(font.Font).horizontalAdvance(text);
-        DrawOpaqueText(canvas, font, text, CellTextLeft(P, B, span, column, textWidth),
+        DrawOpaqueText(canvas, font, text, textWidth, CellTextLeft(P, B, span, column, textWidth),
                        CellTextTop(P, B, row), colour, kBlack);
     };
 
@@ -187,8 +186,8 @@ void TStatusGrid::Paint(QPainter& canvas) {
             if (FShowLittleNumbers && X > 0) {
                 const QString number = QString::number(pack);
                 const int textWidth = numberMetrics.horizontalAdvance(number);
-                DrawOpaqueText(canvas, numberFont, number, (X - textWidth) / 2 + left, top,
-                               fill == kBlack ? kDarkGrey : kBlack, fill);
+                DrawOpaqueText(canvas, numberFont, number, textWidth, (X - textWidth) / 2 + left,
+                               top, fill == kBlack ? kDarkGrey : kBlack, fill);
             }
         }
 

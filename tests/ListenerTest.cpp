@@ -8,7 +8,9 @@
 #include <QtTest>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -169,6 +171,26 @@ private slots:
         QVERIFY(!display.Listener->SocketReady());
         display.Listener->Close();
         QCOMPARE(reporter.Messages.size(), 1);
+    }
+
+    void aSocketThatCannotBeCreatedIsReported() {
+        // With no descriptors left to this process, the socket cannot be created.
+        rlimit limits{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &limits), 0);
+        const rlimit none{0, limits.rlim_max};
+        RecordingReporter reporter;
+        TListener listener;
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &none), 0);
+        listener.Open();
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &limits), 0);
+
+        QCOMPARE(reporter.Messages.size(), 1);
+        QVERIFY(reporter.Messages[0].startsWith(
+            QStringLiteral("Socket error %1 occurred.\n").arg(EMFILE)));
+        QVERIFY(!listener.SocketReady());
+        QVERIFY(!listener.Armed());
+        QVERIFY(listener.Receive().empty());
+        listener.Close();
     }
 
     void closingReleasesThePort() {
