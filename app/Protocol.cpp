@@ -90,9 +90,11 @@ int DigitValue(char c, int base) {
 
 void SplitFields(std::span<char> text, std::vector<std::string_view>& fields) {
     fields.clear();
+    if (text.empty())
+        return;
     char* p = text.data();
-    const auto* zero = static_cast<char*>(std::memchr(text.data(), '\0', text.size()));
-    char* const end = zero ? const_cast<char*>(zero) : text.data() + text.size();
+    char* const zero = static_cast<char*>(std::memchr(text.data(), '\0', text.size()));
+    char* const end = zero ? zero : text.data() + text.size();
 
     TValueEnds valueEnds(p, end);
     auto skipBlanks = [&] {

@@ -97,6 +97,9 @@ TEST(SplitFields, Commas) {
 
 TEST(SplitFields, EmptyTextAndZeroBytes) {
     EXPECT_TRUE(Split("").empty());
+    std::vector<std::string_view> fields{"left over"};
+    SplitFields({}, fields); // what a receive that got nothing hands over
+    EXPECT_TRUE(fields.empty());
     EXPECT_TRUE(Split("   \t ").empty());
     EXPECT_EQ(Split(std::string("PACKSTATUS,32\0,64,64", 20)), (Fields{"PACKSTATUS", "32"}));
     EXPECT_TRUE(Split(std::string("\0MODE,IDLE", 10)).empty());
