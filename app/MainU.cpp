@@ -29,7 +29,7 @@ TDownload_Form::TDownload_Form(QWidget* parent) : QWidget(parent, Qt::FramelessW
 
     Listener = new TListener(this);
     connect(Listener, &TListener::Readable, this, &TDownload_Form::SocketMessage);
-    FFields.reserve(kMaxDatagramBytes / 2 + 1);
+    FFields.reserve(kMaxDatagramBytes); // one field per byte at the most
     FormCreate();
 }
 
