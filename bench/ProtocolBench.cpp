@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -86,8 +87,14 @@ void SplitAndDecode(benchmark::State& state) {
 void SplitDecodeAndStore(benchmark::State& state) {
     Decode<true>(state);
 }
-BENCHMARK(SplitAndDecode);
-BENCHMARK(SplitDecodeAndStore);
+// On a shared machine the fastest repetition is the repeatable figure: others only add the
+// neighbours' load.
+double Fastest(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+BENCHMARK(SplitAndDecode)->ComputeStatistics("min", Fastest);
+BENCHMARK(SplitDecodeAndStore)->ComputeStatistics("min", Fastest);
 
 } // namespace
 
