@@ -1,6 +1,7 @@
 #include "controls/StatusGrid.h"
 
 #include "controls/Fonts.h"
+#include "controls/Latin1.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -34,10 +35,6 @@ void DrawOpaqueText(QPainter& canvas, const TCellFont& font, const QString& text
     canvas.setFont(font.Font);
     canvas.setPen(colour);
     canvas.drawText(QPoint(left, top + font.Ascent), text);
-}
-
-QString Latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -210,8 +207,8 @@ void TStatusGrid::Paint(QPainter& canvas) {
         if (FShowCaptions) {
             drawCellText(downloaded, 2, 3, 0, K, kWhite);
             drawCellText(played, 2, 3, 0, K + 3, kWhite);
-            drawCellText(Latin1(FDownloadedCaption), 0.666, 3, 2, K, kWhite);
-            drawCellText(Latin1(FPlayedCaption), 0.666, 3, 2, K + 3, kWhite);
+            drawCellText(FromLatin1(FDownloadedCaption), 0.666, 3, 2, K, kWhite);
+            drawCellText(FromLatin1(FPlayedCaption), 0.666, 3, 2, K + 3, kWhite);
         } else {
             drawCellText(downloaded, 3, 3, 0, K, kWhite);
             drawCellText(played, 3, 3, 0, K + 3, kWhite);

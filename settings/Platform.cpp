@@ -1,0 +1,40 @@
+#include "settings/Platform.h"
+
+#include "app/ErrorReporter.h"
+#include "controls/Latin1.h"
+#include "settings/RegFileStore.h"
+
+#ifdef _WIN32
+#include "settings/WinRegistryStore.h"
+#endif
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+
+std::filesystem::path SettingsFilePath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return std::filesystem::path(folder.toStdU16String()) / "Outrider" / "Tallivue.reg";
+}
+
+std::unique_ptr<TRegistryStore> PlatformRegistryStore() {
+#ifdef _WIN32
+    return std::make_unique<TWinRegistryStore>();
+#else
+    return std::make_unique<TRegFileStore>(
+        SettingsFilePath(), [](const std::string& message) { ReportError(FromLatin1(message)); });
+#endif
+}
+
+TSettingsEnvironment PlatformSettingsEnvironment() {
+    TSettingsEnvironment environment;
+    environment.ProgramFolder =
+        ToLatin1(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/"));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        environment.ScreenWidth = screen->geometry().width();
+        environment.ScreenHeight = screen->geometry().height();
+    }
+    return environment;
+}

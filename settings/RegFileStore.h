@@ -1,0 +1,42 @@
+#pragma once
+
+// The registry where there is none: one registry-export file holding every key and value with
+// its type. The file is read once, when the store is made; every write saves the whole file
+// again, atomically, so it is never left half written and a refused write changes nothing.
+// A file that cannot be read gives an empty registry (so every default), is reported once, and
+// is renamed aside before anything is saved over it.
+
+#include "settings/RegFile.h"
+#include "settings/RegistryStore.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+using TProblemReporter = std::function<void(const std::string& message)>;
+
+class TRegFileStore : public TRegistryStore {
+public:
+    explicit TRegFileStore(std::filesystem::path file, TProblemReporter reporter = {});
+
+    bool OpenKey(TRootKey root, std::string_view path, bool canCreate) override;
+    void CloseKey() override;
+    bool HasOpenKey() const override;
+    std::optional<TRegValue> ReadValue(std::string_view name) const override;
+    bool WriteValue(std::string_view name, const TRegValue& value) override;
+
+    const std::filesystem::path& File() const { return FFile; }
+    // Where a damaged file went when it was renamed aside; empty until then.
+    const std::filesystem::path& KeptAside() const { return FKeptAside; }
+
+private:
+    void Load(const TProblemReporter& reporter);
+    bool Save();
+    bool KeepDamagedFileAside();
+
+    std::filesystem::path FFile;
+    std::filesystem::path FKeptAside;
+    TRegDocument FDocument;
+    bool FDamaged = false;
+    std::string FOpenKey; // full path of the open key; empty when none
+};

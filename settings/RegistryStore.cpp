@@ -1,0 +1,70 @@
+#include "settings/RegistryStore.h"
+
+#include <array>
+
+TRegDataType DataTypeOf(const TRegValue& value) {
+    switch (value.Type) {
+    case kRegSz:
+        return TRegDataType::rdString;
+    case kRegExpandSz:
+        return TRegDataType::rdExpandString;
+    case kRegDword:
+        // A number of any other length cannot be read as one.
+        return value.Data.size() == 4 ? TRegDataType::rdInteger : TRegDataType::rdUnknown;
+    case kRegBinary:
+        return TRegDataType::rdBinary;
+    default:
+        return TRegDataType::rdUnknown;
+    }
+}
+
+bool IsTextType(std::uint32_t type) {
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+TRegValue MakeStringValue(std::string_view text) {
+    return TRegValue{kRegSz, std::string(text)};
+}
+
+TRegValue MakeIntegerValue(std::int32_t number) {
+    const auto bits = static_cast<std::uint32_t>(number);
+    std::string data(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        data[i] = static_cast<char>((bits >> (8 * i)) & 0xFFu);
+    return TRegValue{kRegDword, data};
+}
+
+std::int32_t IntegerOf(const TRegValue& value) {
+    std::uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i)
+        bits = (bits << 8) | static_cast<unsigned char>(value.Data.at(i));
+    return static_cast<std::int32_t>(bits);
+}
+
+std::string_view RootKeyName(TRootKey root) {
+    return root == TRootKey::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+}
+
+namespace {
+
+constexpr std::array<unsigned char, 256> MakeFoldTable() {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool latinSmall = c >= 0xE0 && c <= 0xFE && c != 0xF7;
+        table[c] = static_cast<unsigned char>((c >= 'a' && c <= 'z') || latinSmall ? c - 32 : c);
+    }
+    return table;
+}
+
+constexpr auto kFold = MakeFoldTable();
+
+} // namespace
+
+bool SameRegName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])])
+            return false;
+    return true;
+}

@@ -1,0 +1,349 @@
+#include "settings/RegFile.h"
+#include "settings/RegFileStore.h"
+#include "settings/RegistryDef.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr const char* kSettingsKey = "SOFTWARE\\Outrider\\Tallivue";
+constexpr const char* kLanguageKey = "SOFTWARE\\Outrider\\Tallivue\\Language";
+
+using TEntry = std::tuple<std::string, std::string, std::uint32_t, std::string>;
+
+std::vector<TEntry> Entries(const TRegDocument& document) {
+    std::vector<TEntry> entries;
+    for (const auto& key : document.Keys)
+        for (const auto& value : key.Values)
+            entries.emplace_back(key.Path, value.Name, value.Value.Type, value.Value.Data);
+    return entries;
+}
+
+TRegDocument Parsed(std::string_view bytes) {
+    TRegDocument document;
+    TRegParseError error;
+    EXPECT_TRUE(ParseRegFile(bytes, document, error)) << error.Line << ": " << error.Message;
+    return document;
+}
+
+TRegParseError ParseErrorOf(std::string_view bytes) {
+    TRegDocument document;
+    TRegParseError error;
+    EXPECT_FALSE(ParseRegFile(bytes, document, error)) << bytes;
+    return error;
+}
+
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+const std::string kTallivue = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue";
+
+TEST(RegFile, EveryValueTypeSurvivesWritingAndReading) {
+    std::string allBytes;
+    for (int i = 0; i < 256; ++i)
+        allBytes += static_cast<char>(i);
+    TRegDocument document;
+    TRegFileKey& key = document.AddKey(kTallivue);
+    key.SetValue("Msg1", MakeStringValue("Say \"hi\" to C:\\Arena\\ \xE9t\xE9"));
+    key.SetValue("Empty", MakeStringValue(""));
+    key.SetValue("Two lines", MakeStringValue("first\r\nsecond\rthird\n"));
+    key.SetValue("Expand", TRegValue{kRegExpandSz, "%SystemRoot%\\Media"});
+    key.SetValue("Mode", MakeIntegerValue(1));
+    key.SetValue("Lowest", MakeIntegerValue(INT32_MIN));
+    key.SetValue("Minus", MakeIntegerValue(-1));
+    key.SetValue("Blob", TRegValue{kRegBinary, allBytes});
+    key.SetValue("NoBytes", TRegValue{kRegBinary, ""});
+    key.SetValue("List", TRegValue{kRegMultiSz, std::string("a\0bc\0", 5)});
+    key.SetValue("Quad", TRegValue{0xb, std::string("\x01\0\0\0\0\0\0\x80", 8)});
+    key.SetValue("Odd dword", TRegValue{kRegDword, "\x01\x02"});
+    key.SetValue("", MakeStringValue("the default value"));
+    document.AddKey(kTallivue + "\\Language").SetValue("Idle", MakeStringValue("Ruhe"));
+
+    const std::string text = FormatRegFile(document);
+    EXPECT_TRUE(text.starts_with("REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n")) << text;
+    EXPECT_NE(text.find("\"Msg1\"=\"Say \\\"hi\\\" to C:\\\\Arena\\\\ \xE9t\xE9\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"Mode\"=dword:00000001\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Minus\"=dword:ffffffff\r\n"), std::string::npos);
+    EXPECT_NE(text.find("@=\"the default value\"\r\n"), std::string::npos);
+    // Long data continues as the registry editor writes it: within 80 columns, "\" at the end.
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2)
+        EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
+    EXPECT_NE(text.find(",\\\r\n  "), std::string::npos);
+
+    EXPECT_EQ(Entries(Parsed(text)), Entries(document));
+}
+
+TEST(RegFile, ReadsARegedit4ExportAsTheEditorWritesIt) {
+    const auto document = Parsed(
+        "REGEDIT4\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n"
+        "\"Msg1\"=\"Say \\\"hello\\\" to C:\\\\Arena\\\\\"\r\n"
+        "\"Mode\"=dword:00000001\r\n"
+        "\"Talking Folder\"=hex(2):43,3a,5c,53,6f,75,6e,64,73,5c,00\r\n"
+        "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
+        "  17,18,19,1A\r\n"
+        "@=\"default\"\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue\\Language]\r\n"
+        "\"Idle\"=\"Ruhe\"\r\n\r\n");
+    std::string blob;
+    for (int i = 0; i <= 0x1A; ++i)
+        blob += static_cast<char>(i);
+    const std::vector<TEntry> expected = {
+        {kTallivue, "Msg1", kRegSz, "Say \"hello\" to C:\\Arena\\"},
+        {kTallivue, "Mode", kRegDword, std::string("\x01\0\0\0", 4)},
+        {kTallivue, "Talking Folder", kRegExpandSz, "C:\\Sounds\\"},
+        {kTallivue, "Blob", kRegBinary, blob},
+        {kTallivue, "", kRegSz, "default"},
+        {kTallivue + "\\Language", "Idle", kRegSz, "Ruhe"},
+    };
+    EXPECT_EQ(Entries(document), expected);
+    EXPECT_EQ(document.Keys.size(), 3u);
+}
+
+TEST(RegFile, ReadsAUnicodeVersion5Export) {
+    const auto document = Parsed(Utf16File(
+        u"Windows Registry Editor Version 5.00\r\n\r\n"
+        u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n"
+        u"\"Msg1\"=\"Caf\u00e9 \\\"open\\\" \u03a9\"\r\n"
+        u"\"Talking Folder\"=hex(2):43,00,3a,00,5c,00,53,00,6f,00,75,00,6e,00,64,00,73,00,\\\r\n"
+        u"  5c,00,e9,00,00,00\r\n"
+        u"\"ShowBars\"=dword:00000007\r\n\r\n"
+        u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue\\Language]\r\n"
+        u"\"Idle\"=\"\u00c9tat \U0001F600\"\r\n"));
+    const std::vector<TEntry> expected = {
+        // Characters beyond Latin-1 become "?", one per character.
+        {kTallivue, "Msg1", kRegSz, "Caf\xE9 \"open\" ?"},
+        {kTallivue, "Talking Folder", kRegExpandSz, "C:\\Sounds\\\xE9"},
+        {kTallivue, "ShowBars", kRegDword, std::string("\x07\0\0\0", 4)},
+        {kTallivue + "\\Language", "Idle", kRegSz, "\xC9tat ?"},
+    };
+    EXPECT_EQ(Entries(document), expected);
+}
+
+TEST(RegFile, HandEditsAreReadLeniently) {
+    // LF or CR line ends, blanks around "=" and the data, a UTF-8 byte-order mark, comments,
+    // a comma after the last byte, a key written twice, deletions.
+    const auto document = Parsed("\xEF\xBB\xBFREGEDIT4\n; Tallivue's settings\n"
+                                 "  [HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue\\]  \r"
+                                 "\"Msg1\" = \"Caf\xC3\xA9\"   \n"
+                                 "\"Blob\"=hex:01, 02 ,\n"
+                                 "\"Gone\"=dword:1\n"
+                                 "[hkey_local_machine\\software\\outrider\\tallivue]\n"
+                                 "\"msg1\"=\"Later wins\"\n"
+                                 "\"GONE\"=-\n"
+                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\n\"x\"=\"y\"\n"
+                                 "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\n; the end\n");
+    const std::vector<TEntry> expected = {
+        {kTallivue, "Msg1", kRegSz, "Later wins"},
+        {kTallivue, "Blob", kRegBinary, "\x01\x02"},
+    };
+    EXPECT_EQ(Entries(document), expected);
+    EXPECT_EQ(Parsed("\xEF\xBB\xBFREGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"a\"=\"Caf\xC3\xA9\"")
+                  .Keys[0]
+                  .Values[0]
+                  .Value.Data,
+              "Caf\xE9");
+
+    // Comments go back where they were, with the key or value after them, or at the end.
+    const std::string text = FormatRegFile(document);
+    EXPECT_NE(text.find("; Tallivue's settings\r\n[" + kTallivue + "]\r\n"), std::string::npos)
+        << text;
+    EXPECT_TRUE(text.ends_with("\r\n; the end\r\n")) << text;
+}
+
+TEST(RegFile, DamageIsFoundWithItsLine) {
+    const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n";
+    const std::string head = "REGEDIT4\r\n\r\n" + key;
+    std::string garbage;
+    for (int i = 0; i < 600; ++i)
+        garbage += static_cast<char>((i * 37 + 11) % 256);
+    const std::pair<std::string, int> cases[] = {
+        {"", 1},
+        {"\r\n\r\n", 3},
+        {garbage, 1},
+        {key + "\"Mode\"=dword:1\r\n", 1},                      // no header
+        {"REGEDIT4\r\n\"Mode\"=dword:1\r\n" + key, 2},          // a value before any key
+        {head + "\"Msg1\"=\"Birthday par", 4},                  // cut inside a text
+        {head + "\"Msg1\"=\"ok\"\r\n\"Blob\"=hex:01,02,\\", 5}, // cut inside continued data
+        {head + "\"Msg1\"=\"ok\"\r\n\"Bl", 5},                  // cut inside a name
+        {head + "\"Mode\"=dword:\r\n", 4},
+        {head + "\"Mode\"=dword:123456789\r\n", 4},
+        {head + "\"Mode\"=dword:0000000g\r\n", 4},
+        {head + "\"Blob\"=hex:1,zz\r\n", 4},
+        {head + "\"Blob\"=hex:100\r\n", 4},
+        {head + "\"Blob\"=hex:01,,02\r\n", 4},
+        {head + "\"Blob\"=hex(z):01\r\n", 4},
+        {head + "\"Msg1\"=\"a\" junk\r\n", 4},
+        {head + "\"Msg1\" \"a\"\r\n", 4},
+        {head + "\"Msg1\"=text\r\n", 4},
+        {head + "Mode=1\r\n", 4},
+        {head + "[HKEY_LOCAL_MACHINE\\Unclosed\r\n", 4},
+        {head + "[SOFTWARE\\NoRoot]\r\n", 4},
+        {"REGEDIT4\r\n[-HKEY_LOCAL_MACHINE\\X]\r\n\"a\"=\"b\"\r\n", 3},
+        {"REGEDIT5\r\n" + key, 1},
+    };
+    for (const auto& [bytes, line] : cases) {
+        const TRegParseError error = ParseErrorOf(bytes);
+        EXPECT_EQ(error.Line, line) << bytes << "\n" << error.Message;
+        EXPECT_FALSE(error.Message.empty());
+    }
+    // A Unicode file cut in the middle of a character.
+    const std::string unicode =
+        Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\X]\r\n");
+    EXPECT_EQ(ParseErrorOf(unicode + "\x22").Line, 4);
+    EXPECT_EQ(ParseErrorOf(Utf16File(u"Windows Registry Editor Version 5.00\r\n"
+                                     u"[HKEY_LOCAL_MACHINE\\X]\r\n\"a\"=hex(2):41,00,42\r\n"))
+                  .Line,
+              3);
+}
+
+// Who may create which key, and how a key below another makes that one exist.
+TEST(RegFileStore, KeysAreCreatedOnlyWhenAsked) {
+    const TTempFolder folder;
+    const auto file = folder / "Outrider" / "Tallivue.reg";
+    TRegFileStore store(file);
+    EXPECT_FALSE(store.OpenKey(TRootKey::LocalMachine, kSettingsKey, false));
+    EXPECT_FALSE(store.HasOpenKey());
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    EXPECT_TRUE(store.OpenKey(TRootKey::LocalMachine, kSettingsKey, true));
+    EXPECT_EQ(ReadBytes(file), "REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n\r\n");
+    EXPECT_FALSE(store.OpenKey(TRootKey::LocalMachine, kLanguageKey, false));
+    EXPECT_TRUE(store.OpenKey(TRootKey::LocalMachine, kLanguageKey, true));
+
+    // A file holding only the Language key: the settings key exists through it.
+    WriteBytes(file, "REGEDIT4\r\n\r\n[" + kTallivue + "\\Language]\r\n\"Idle\"=\"Ruhe\"\r\n");
+    TRegFileStore other(file);
+    EXPECT_TRUE(other.OpenKey(TRootKey::LocalMachine, "software\\outrider\\TALLIVUE", false));
+    EXPECT_FALSE(other.OpenKey(TRootKey::CurrentUser, kSettingsKey, false));
+    EXPECT_TRUE(other.OpenKey(TRootKey::LocalMachine, kSettingsKey, false));
+    EXPECT_TRUE(other.WriteValue("Mode", MakeIntegerValue(1)));
+    EXPECT_EQ(Entries(Parsed(ReadBytes(file))),
+              (std::vector<TEntry>{{kTallivue + "\\Language", "Idle", kRegSz, "Ruhe"},
+                                   {kTallivue, "Mode", kRegDword, std::string("\1\0\0\0", 4)}}));
+}
+
+TEST(RegFileStore, ADamagedFileGivesDefaultsIsReportedOnceAndIsKeptAside) {
+    const TTempFolder folder;
+    const auto file = folder / "Tallivue.reg";
+    const std::string damaged =
+        "REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n\"Mode\"=dword:00000001\r\n\"Msg1\"=\"Book yo";
+    WriteBytes(file, damaged);
+    std::vector<std::string> reports;
+    const auto report = [&](const std::string& message) {
+        reports.push_back(message);
+    };
+
+    {
+        TRegistryDef reg(std::make_unique<TRegFileStore>(file, report));
+        // Reading does not touch the file: the key is not there to open without creating.
+        EXPECT_FALSE(reg.OpenKey(kSettingsKey, false));
+        EXPECT_EQ(reg.ReadIntegerDef("Mode", 0), 0);
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(file.string()), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("line 5"), std::string::npos) << reports[0];
+    EXPECT_EQ(ReadBytes(file), damaged);
+
+    // The display reads at every activation; the same damage is not reported again. Its first
+    // write keeps the damaged file aside, then writes a whole new one.
+    auto store = std::make_unique<TRegFileStore>(file, report);
+    TRegFileStore& saved = *store;
+    TRegistryDef reg(std::move(store));
+    EXPECT_TRUE(reg.OpenKey(kSettingsKey, true));
+    EXPECT_EQ(reg.ReadIntegerDef("Mode", 0), 0);
+    EXPECT_EQ(reports.size(), 1u);
+    ASSERT_FALSE(saved.KeptAside().empty());
+    EXPECT_EQ(saved.KeptAside().parent_path(), folder.Path());
+    EXPECT_TRUE(saved.KeptAside().filename().string().starts_with("Tallivue.reg.damaged-"));
+    EXPECT_EQ(ReadBytes(saved.KeptAside()), damaged);
+    reg.WriteInteger("Mode", 1);
+    EXPECT_EQ(ReadBytes(saved.KeptAside()), damaged);
+    EXPECT_EQ(Entries(Parsed(ReadBytes(file))),
+              (std::vector<TEntry>{{kTallivue, "Mode", kRegDword, std::string("\1\0\0\0", 4)}}));
+
+    // Damage of the same kind later is kept aside beside the first, not over it.
+    WriteBytes(file, "binary \x01\x02\xFF garbage");
+    TRegFileStore again(file, report);
+    EXPECT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(again.OpenKey(TRootKey::LocalMachine, kSettingsKey, true));
+    EXPECT_NE(again.KeptAside(), saved.KeptAside());
+    EXPECT_EQ(ReadBytes(again.KeptAside()), "binary \x01\x02\xFF garbage");
+    EXPECT_EQ(ReadBytes(saved.KeptAside()), damaged);
+}
+
+// Saving fails as a whole: the old file stays as it was, and the store as the file says.
+void ExpectRefusedSave(const std::filesystem::path& file) {
+    const std::string before = ReadBytes(file);
+    TRegistryDef reg(std::make_unique<TRegFileStore>(file));
+    ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
+    try {
+        reg.WriteString("Msg1", "new text");
+        ADD_FAILURE() << "the save should have failed";
+    } catch (const TRegistryError& error) {
+        EXPECT_STREQ(error.what(), "Failed to set data for 'Msg1'");
+    }
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(reg.ReadStringDef("Msg1", "d"), "old text");
+    EXPECT_FALSE(reg.OpenKey(kLanguageKey, true)); // creating a key is a save too
+}
+
+class RefusedSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(FFile, "REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n\"Msg1\"=\"old text\"\r\n");
+    }
+    TTempFolder FFolder;
+    std::filesystem::path FFile = FFolder / "Tallivue.reg";
+};
+
+TEST_F(RefusedSave, WhenTheNewFileCannotBeMade) {
+    std::filesystem::create_directory(FFolder / "Tallivue.reg.new");
+    ExpectRefusedSave(FFile);
+}
+
+#ifndef _WIN32
+TEST_F(RefusedSave, WhenTheDiskIsFull) {
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = previous;
+    full.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &full);
+    ExpectRefusedSave(FFile);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(std::filesystem::exists(FFolder / "Tallivue.reg.new"));
+}
+
+TEST_F(RefusedSave, WhenTheFolderIsReadOnly) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser writes into read-only folders";
+    chmod(FFolder.Path().c_str(), 0555);
+    ExpectRefusedSave(FFile);
+    chmod(FFolder.Path().c_str(), 0755);
+}
+#endif
+
+} // namespace
