@@ -1,5 +1,6 @@
 // One full paint of the pack grid at 1920 pixels wide, every option on and every pack used.
 
+#include "bench/Fastest.h"
 #include "controls/Fonts.h"
 #include "controls/StatusGrid.h"
 
@@ -34,10 +35,6 @@ void PaintGrid(benchmark::State& state) {
     }
     state.counters["height"] = grid.height();
 }
-double Fastest(const std::vector<double>& times) {
-    return *std::min_element(times.begin(), times.end());
-}
-
 BENCHMARK(PaintGrid)
     ->Arg(1920)
     ->Arg(620)

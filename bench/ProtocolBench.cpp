@@ -1,6 +1,7 @@
 // Splitting and decoding one controller datagram: the work every datagram costs the display.
 
 #include "app/Protocol.h"
+#include "bench/Fastest.h"
 #include "controls/GridModel.h"
 
 #include <benchmark/benchmark.h>
@@ -87,12 +88,6 @@ void SplitAndDecode(benchmark::State& state) {
 void SplitDecodeAndStore(benchmark::State& state) {
     Decode<true>(state);
 }
-// On a shared machine the fastest repetition is the repeatable figure: others only add the
-// neighbours' load.
-double Fastest(const std::vector<double>& times) {
-    return *std::min_element(times.begin(), times.end());
-}
-
 BENCHMARK(SplitAndDecode)->ComputeStatistics("min", Fastest);
 BENCHMARK(SplitDecodeAndStore)->ComputeStatistics("min", Fastest);
 

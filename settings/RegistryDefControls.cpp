@@ -40,9 +40,8 @@ void TRegistryDef::ReadControl(QObject* component) const {
     if (auto* box = qobject_cast<QCheckBox*>(control)) {
         box->setChecked(ReadBoolDef(name, box->isChecked()));
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
-        const int index = ReadIntegerDef(name, list->currentIndex());
-        // A number that is no item's index leaves no item chosen.
-        list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+        // A number that is no item's index leaves no item chosen (-1).
+        list->setCurrentIndex(ReadIntegerDef(name, list->currentIndex()));
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setText(FromLatin1(ReadStringDef(name, ToLatin1(edit->text()))));
     } else if (auto* label = qobject_cast<QLabel*>(control)) {

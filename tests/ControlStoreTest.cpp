@@ -142,6 +142,14 @@ private slots:
         saved.Team2Green->setChecked(true);
         saved.Untagged->setText("not stored");
         Save(saved);
+        {
+            QObject notAControl;
+            notAControl.setObjectName("Polygon");
+            TRegistryDef registry(std::make_unique<TRegFileStore>(FFile));
+            QVERIFY(registry.OpenKey("SOFTWARE\\Outrider\\Tallivue", false));
+            registry.WriteControl(&notAControl);
+            registry.ReadControl(&notAControl);
+        }
 
         const std::vector<std::tuple<std::string, std::string, std::uint32_t, std::string>>
             expected = {

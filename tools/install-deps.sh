@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tallivue needs to build, run and test it, skipping those that
 # are already there. Runs apt-get as root, through sudo when started as another user.
+# --windows installs instead what builds the screenless logic for Windows and runs its tests
+# under Wine.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,9 @@ packages=(
     # tests and screenshots without a screen
     xvfb xauth x11-utils imagemagick
 )
+if [ "${1:-}" = --windows ]; then
+    packages=(cmake make libgtest-dev g++-mingw-w64-x86-64-posix wine64)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
