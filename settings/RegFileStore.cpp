@@ -91,7 +91,9 @@ void TRegFileStore::Load(const TProblemReporter& reporter) {
     std::string content;
     std::ostringstream problem;
     TRegParseError parseError;
-    if (!in || std::filesystem::is_directory(FFile, error)) {
+    if (std::filesystem::is_directory(FFile, error)) {
+        problem << "it is a folder";
+    } else if (!in) {
         problem << "it cannot be opened: " << std::strerror(errno ? errno : EACCES);
     } else {
         content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -108,9 +110,9 @@ void TRegFileStore::Load(const TProblemReporter& reporter) {
     if (reporter && FirstReportOf(FFile, content))
         reporter("Tallivue cannot read its settings file\n" + FFile.string() + "\n(" +
                  problem.str() +
-                 ").\n\nIt is using its built-in settings. The file is left as it is until "
-                 "settings are next saved; it is then renamed to end in \".damaged-<date>\", "
-                 "so that nothing in it is lost.");
+                 ").\n\nIt is using its built-in settings. Before anything is written to the "
+                 "settings, the file will be renamed to end in \".damaged-<date>-<time>\", so "
+                 "that nothing in it is lost.");
 }
 
 bool TRegFileStore::KeepDamagedFileAside() {

@@ -294,6 +294,19 @@ TEST(RegFileStore, ADamagedFileGivesDefaultsIsReportedOnceAndIsKeptAside) {
     EXPECT_EQ(ReadBytes(saved.KeptAside()), damaged);
 }
 
+TEST(RegFileStore, AFolderWhereTheFileShouldBeIsReportedAndMovedAside) {
+    const TTempFolder folder;
+    const auto file = folder / "Tallivue.reg";
+    WriteBytes(file / "notes.txt", "an operator's notes");
+    std::vector<std::string> reports;
+    TRegFileStore store(file, [&](const std::string& message) { reports.push_back(message); });
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("it is a folder"), std::string::npos) << reports[0];
+    EXPECT_TRUE(store.OpenKey(TRootKey::LocalMachine, kSettingsKey, true));
+    EXPECT_EQ(ReadBytes(store.KeptAside() / "notes.txt"), "an operator's notes");
+    EXPECT_TRUE(std::filesystem::is_regular_file(file));
+}
+
 // Saving fails as a whole: the old file stays as it was, and the store as the file says.
 void ExpectRefusedSave(const std::filesystem::path& file) {
     const std::string before = ReadBytes(file);
