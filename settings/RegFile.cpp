@@ -252,6 +252,8 @@ private:
     }
 
     TRegValue ParseData(std::string_view data, const std::string& name) {
+        if (data.empty())
+            Fail("nothing follows the = of " + Quote(name));
         if (data.front() == '"') {
             std::size_t pos = 0;
             std::string text = QuotedText(data, pos, "the text");

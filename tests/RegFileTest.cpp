@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -198,6 +200,7 @@ TEST(RegFile, DamageIsFoundWithItsLine) {
         {head + "\"Msg1\"=\"a\" junk\r\n", 4},
         {head + "\"Msg1\" \"a\"\r\n", 4},
         {head + "\"Msg1\"=text\r\n", 4},
+        {head + "\"Msg1\"=  \r\n", 4},
         {head + "Mode=1\r\n", 4},
         {head + "[HKEY_LOCAL_MACHINE\\Unclosed\r\n", 4},
         {head + "[SOFTWARE\\NoRoot]\r\n", 4},
@@ -217,6 +220,43 @@ TEST(RegFile, DamageIsFoundWithItsLine) {
                                      u"[HKEY_LOCAL_MACHINE\\X]\r\n\"a\"=hex(2):41,00,42\r\n"))
                   .Line,
               3);
+}
+
+// Whatever is left of a file cut short or scrambled, reading it ends in a document or in an
+// error on one of its lines, never in a crash (the sanitizer build checks every byte read).
+TEST(RegFile, CutOrScrambledFilesNeverBreakTheReader) {
+    const std::string whole =
+        "REGEDIT4\r\n\r\n; notes\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n"
+        "\"Msg1\"=\"Say \\\"hi\\\" C:\\\\x\"\r\n\"Mode\"=dword:00000001\r\n@=\"d\"\r\n"
+        "\"Blob\"=hex(2):41,42,43,44,45,46,47,48,49,4a,4b,4c,4d,4e,4f,50,51,52,53,54,55,\\\r\n"
+        "  56,57,00\r\n\"Gone\"=-\r\n[-HKEY_LOCAL_MACHINE\\X]\r\n";
+    const auto lines = [](std::string_view text) {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    };
+    ASSERT_EQ(Entries(Parsed(whole)).size(), 4u);
+    TRegDocument document;
+    TRegParseError error;
+    for (std::size_t length = 0; length <= whole.size(); ++length) {
+        const std::string_view cut(whole.data(), length);
+        if (!ParseRegFile(cut, document, error)) {
+            EXPECT_TRUE(error.Line >= 1 && error.Line <= lines(cut)) << length;
+        }
+    }
+    std::mt19937 random(12001);
+    for (int round = 0; round < 4000; ++round) {
+        std::string scrambled = round % 2 ? whole
+                                          : Utf16File(u"Windows Registry Editor Version "
+                                                      u"5.00\r\n[HKEY_LOCAL_MACHINE\\X]"
+                                                      u"\r\n\"a\"=hex(7):41,00,00,00\r\n");
+        for (int flips = 1 + random() % 4; flips > 0; --flips)
+            scrambled[random() % scrambled.size()] = static_cast<char>(random());
+        scrambled.resize(random() % (scrambled.size() + 1));
+        if (!ParseRegFile(scrambled, document, error)) {
+            EXPECT_GE(error.Line, 1);
+        } else {
+            EXPECT_EQ(Entries(Parsed(FormatRegFile(document))), Entries(document));
+        }
+    }
 }
 
 // Who may create which key, and how a key below another makes that one exist.
