@@ -1,10 +1,9 @@
 // One full paint of the pack grid at 1920 pixels wide, every option on and every pack used.
 
 #include "bench/Fastest.h"
-#include "controls/Fonts.h"
+#include "bench/QtBenchMain.h"
 #include "controls/StatusGrid.h"
 
-#include <QApplication>
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -44,11 +43,5 @@ BENCHMARK(PaintGrid)
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    RegisterWineFonts();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QRawFont>
 
@@ -87,4 +88,15 @@ TCellFont CellFont(const QString& family, int cellHeight, bool bold) {
     if (auto found = cache.find(key); found != cache.end())
         return found->second;
     return cache.emplace(key, MakeCellFont(family, cellHeight, bold)).first->second;
+}
+
+TCellFont CellOfFont(const QFont& font) {
+    int unitsPerEm = 0, winAscent = 0, winDescent = 0;
+    if (!WindowsMetrics(font, unitsPerEm, winAscent, winDescent)) {
+        const QFontMetrics metrics(font);
+        return {font, metrics.ascent(), metrics.descent()};
+    }
+    const double pixels = QFontInfo(font).pixelSize();
+    return {font, static_cast<int>(std::lround(pixels * winAscent / unitsPerEm)),
+            static_cast<int>(std::lround(pixels * winDescent / unitsPerEm))};
 }

@@ -23,3 +23,7 @@ struct TCellFont {
 // A cell height below 1 gives a 1-pixel cell. Results are cached: paints ask for the same
 // few heights over and over.
 TCellFont CellFont(const QString& family, int cellHeight, bool bold = false);
+
+// The cell of a font as it is: its pixel size kept, ascent and descent from its Windows metrics
+// (the platform's otherwise), as the Windows text extent of a string reports its height.
+TCellFont CellOfFont(const QFont& font);

@@ -1,6 +1,7 @@
 #include "controls/StatusGrid.h"
 #include "controls/Fonts.h"
 #include "support/Ink.h"
+#include "support/PaintCounter.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -20,17 +21,6 @@ const QColor kDark[] = {{},
                         QColor(0x00, 0x60, 0x00),
                         QColor(0x00, 0x00, 0xA0),
                         QColor(0x60, 0x40, 0x00)};
-
-// Counts the paints a widget receives.
-class PaintCounter : public QObject {
-public:
-    int Paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++Paints;
-        return false;
-    }
-};
 
 // The grid as the main window's form loads it: 592 wide, 6 packs, both totals, no captions.
 void LoadMainWindowGrid(TStatusGrid& grid) {

@@ -1,0 +1,371 @@
+#include "controls/Marquee.h"
+
+#include "app/ErrorReporter.h"
+#include "controls/Latin1.h"
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+// Sets a flag for as long as it lives, whichever way the scope is left.
+class TFlagGuard {
+public:
+    explicit TFlagGuard(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~TFlagGuard() { FFlag = false; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+} // namespace
+
+TMarquee::TMarquee(QWidget* parent) : QFrame(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    FCell = CellOfFont(font());
+    FMetrics = QFontMetrics(font());
+    ApplyBorder();
+    resize(217, 21);
+    FTimer.setTimerType(Qt::PreciseTimer);
+    FTimer.setInterval(FScrollDelay);
+    connect(&FTimer, &QTimer::timeout, this, &TMarquee::TimerTick);
+    FitSurface();
+}
+
+TMarquee::~TMarquee() {
+    FTimer.stop();
+    FTimer.disconnect();
+}
+
+int TMarquee::MeasureWidth(std::string_view text) const {
+    return FMetrics.horizontalAdvance(FromLatin1(text));
+}
+
+QColor TMarquee::FontColor() const {
+    return palette().color(QPalette::WindowText);
+}
+
+void TMarquee::SetFontColor(const QColor& color) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, color);
+    setPalette(colours);
+}
+
+void TMarquee::SetActive(bool active) {
+    if (active == FActive)
+        return;
+    FActive = active;
+    if (!active)
+        FTimerTag = 0;
+    if (FActive && isEnabled() && !FScrollText.empty()) {
+        SetTimerRunning(true); // the first tick, one interval on, starts the style afresh
+    } else {
+        SetTimerRunning(false);
+        Redisplay();
+    }
+}
+
+void TMarquee::SetAutoCenter(bool autoCenter) {
+    if (autoCenter == FAutoCenter)
+        return;
+    FAutoCenter = autoCenter;
+    Redisplay();
+}
+
+void TMarquee::SetAutoSizeHeight(bool autoSizeHeight) {
+    if (autoSizeHeight == FAutoSizeHeight)
+        return;
+    FAutoSizeHeight = autoSizeHeight;
+    AdjustHeight();
+}
+
+void TMarquee::SetBorderStyle(TBorderStyle style) {
+    if (style == FBorderStyle)
+        return;
+    FBorderStyle = style;
+    ApplyBorder();
+}
+
+void TMarquee::SetCtl3D(bool ctl3D) {
+    if (ctl3D == FCtl3D)
+        return;
+    FCtl3D = ctl3D;
+    if (FBorderStyle == bsSingle)
+        ApplyBorder();
+}
+
+void TMarquee::SetColor(const QColor& color) {
+    if (color == FColor)
+        return;
+    FColor = color;
+    update();
+    // The strip takes the colour at its next step; the rest of the area at once.
+    if (TimerRunning())
+        FillClient(FColor);
+}
+
+void TMarquee::SetNewControlCode(char code) {
+    if (code == FNewControlCode)
+        return;
+    const auto value = static_cast<unsigned char>(code);
+    if (value >= 1 && value <= 31) {
+        ReportError(
+            QStringLiteral("You cannot enter characters which are control codes themselves!"));
+        return;
+    }
+    FNewControlCode = code;
+}
+
+void TMarquee::SetScrollAmount(std::uint8_t amount) {
+    FScrollAmount = amount;
+}
+
+void TMarquee::SetScrollDelay(int delay) {
+    delay = std::max(delay, 1);
+    if (delay == FScrollDelay)
+        return;
+    FScrollDelay = delay;
+    FTimer.setInterval(delay);
+}
+
+void TMarquee::SetScrollStyle(TScrollStyle style) {
+    if (style == FScrollStyle)
+        return;
+    FScrollStyle = style;
+    if (TimerRunning()) {
+        FTimer.stop();
+        Step(true, false);
+        FTimer.start();
+    }
+}
+
+void TMarquee::SetScrollText(const std::string& text) {
+    if (text == FScrollText)
+        return;
+    const bool wasActive = FActive;
+    if (wasActive)
+        SetActive(false); // the run starts afresh with the new text
+    FScrollText = FStripControlCodes ? FilterControlCodes(text, FNewControlCode) : text;
+    if (FAutoSizeHeight)
+        AdjustHeight();
+    if (wasActive)
+        SetActive(true);
+    else
+        update(); // a stopped marquee shows its new text
+}
+
+void TMarquee::SetStripControlCodes(bool strip) {
+    if (strip == FStripControlCodes)
+        return;
+    FStripControlCodes = strip;
+    if (strip)
+        FScrollText = FilterControlCodes(FScrollText, FNewControlCode);
+    Redisplay();
+}
+
+std::string TMarquee::CurrentOutput() const {
+    return TimerRunning() ? FStyles.Window(FScrollStyle) : std::string();
+}
+
+void TMarquee::TimerTick() {
+    if (FInTick)
+        return;
+    const TFlagGuard inTick(FInTick);
+    if (FTimerTag == 0) {
+        Step(true, true);
+        FTimerTag = 1;
+    } else {
+        Step(false, false);
+    }
+}
+
+void TMarquee::Step(bool reset, bool prepare) {
+    if (prepare)
+        PrepareStrip();
+    StyleStep(reset);
+}
+
+void TMarquee::PrepareStrip() {
+    FillClient(FColor);
+    const int width = ClientWidth();
+    const int height = MeasureHeight();
+    FBitmap = width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage();
+    FBitmap.fill(FColor);
+}
+
+void TMarquee::StyleStep(bool reset) {
+    if (reset)
+        FillClient(FColor);
+    // A failing step ends quietly; the next tick goes on from the state it reached.
+    try {
+        FBitmap.fill(FColor);
+        const TMeasureWidth measure = [this](std::string_view text) {
+            return MeasureWidth(text);
+        };
+        const int width = ClientWidth();
+        TStripText strip;
+        switch (FScrollStyle) {
+        case ssBlink:
+            strip = FStyles.BlinkStep(reset, FScrollText, width, measure);
+            break;
+        case ssBounce:
+            strip = FStyles.BounceStep(reset, FScrollText, FScrollAmount, width, measure);
+            break;
+        case ssScroll:
+            strip = FStyles.ScrollStep(reset, FScrollText, FScrollAmount, width, measure);
+            break;
+        }
+        if (FScrollText.empty() || FBitmap.isNull())
+            return;
+        if (strip.Shown)
+            DrawText(FBitmap, std::string(strip.Text), strip.X, 0);
+
+        const int y = CenteredTop(FBitmap.height());
+        const QRect source(0, 0, std::min(width, FBitmap.width()), FBitmap.height());
+        QPainter(&FSurface).drawImage(QPoint(0, y), FBitmap, source);
+        update(source.translated(contentsRect().left(), contentsRect().top() + y));
+    } catch (...) {
+    }
+}
+
+int TMarquee::CenteredTop(int height) const {
+    return FAutoCenter ? (ClientHeight() - height) / 2 : 0;
+}
+
+void TMarquee::DrawText(QImage& target, const std::string& text, int x, int top) const {
+    QPainter painter(&target);
+    painter.setFont(font());
+    painter.setPen(FontColor());
+    painter.drawText(QPoint(x, top + FCell.Ascent), FromLatin1(text));
+}
+
+void TMarquee::Redisplay() {
+    if (TimerRunning())
+        Step(false, true);
+    else
+        update();
+}
+
+void TMarquee::AdjustHeight() {
+    const int frame = height() - ClientHeight();
+    resize(width(), MeasureHeight() + 2 + frame);
+}
+
+void TMarquee::ApplyBorder() {
+    if (FBorderStyle == bsNone) {
+        setFrameStyle(QFrame::NoFrame);
+    } else if (FCtl3D) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setLineWidth(2);
+    } else {
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(1);
+    }
+    FitSurface();
+    if (FAutoSizeHeight)
+        AdjustHeight();
+    Redisplay();
+}
+
+void TMarquee::FitSurface() {
+    const QSize size = contentsRect().size();
+    if (FSurface.size() == size)
+        return;
+    FSurface = size.isEmpty() ? QImage() : QImage(size, QImage::Format_RGB32);
+    FSurface.fill(FColor);
+}
+
+void TMarquee::FillClient(const QColor& color) {
+    FSurface.fill(color);
+    update(contentsRect());
+}
+
+void TMarquee::SetTimerRunning(bool running) {
+    if (!running)
+        FTimer.stop();
+    else if (!FTimer.isActive())
+        FTimer.start();
+}
+
+void TMarquee::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect client = contentsRect();
+    if (TimerRunning()) {
+        painter.drawImage(client.topLeft(), FSurface);
+        return;
+    }
+    // Stopped: the start of the text, as much as reaches the right edge.
+    std::string prefix;
+    while (prefix.size() < FScrollText.size() && MeasureWidth(prefix) < client.width())
+        prefix += FScrollText[prefix.size()];
+    painter.fillRect(client, FColor);
+    painter.setClipRect(client);
+    painter.setFont(font());
+    painter.setPen(FontColor());
+    painter.drawText(
+        QPoint(client.left(), client.top() + CenteredTop(FCell.Height()) + FCell.Ascent),
+        FromLatin1(prefix));
+}
+
+void TMarquee::changeEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::EnabledChange:
+        SetTimerRunning(FActive && isEnabled());
+        break;
+    case QEvent::FontChange:
+        FCell = CellOfFont(font());
+        FMetrics = QFontMetrics(font());
+        if (FAutoSizeHeight)
+            AdjustHeight();
+        Redisplay();
+        break;
+    case QEvent::PaletteChange:
+        Redisplay();
+        break;
+    default:
+        break;
+    }
+    QFrame::changeEvent(event);
+}
+
+void TMarquee::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    SetTimerRunning(FActive && isEnabled());
+}
+
+void TMarquee::hideEvent(QHideEvent* event) {
+    QFrame::hideEvent(event);
+    SetTimerRunning(false);
+}
+
+void TMarquee::moveEvent(QMoveEvent* event) {
+    QFrame::moveEvent(event);
+    // A move that comes with a new size is answered once, by the resize that follows it.
+    if (size() == FHandledSize)
+        PositionChanged();
+}
+
+void TMarquee::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    FitSurface();
+    FHandledSize = size();
+    PositionChanged();
+}
+
+void TMarquee::PositionChanged() {
+    if (FInPosChange)
+        return;
+    const TFlagGuard inPosChange(FInPosChange);
+    // Adjusting the height resizes the control again; that inner change is not the caller's.
+    if (FAutoSizeHeight)
+        AdjustHeight();
+    Redisplay();
+    if (OnResize)
+        OnResize(this);
+}

@@ -1,0 +1,225 @@
+#include "controls/Marquee.h"
+#include "support/Ink.h"
+#include "support/PaintCounter.h"
+#include "support/RecordingReporter.h"
+
+#include <QFont>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// The main window's marquee, scaled down: black, white text, no border, centred.
+struct TFixture {
+    TMarquee Marquee;
+
+    explicit TFixture(const std::string& text = "Book now ") {
+        QFont font("Liberation Sans");
+        font.setPixelSize(20);
+        Marquee.setFont(font);
+        Marquee.SetBorderStyle(bsNone);
+        Marquee.SetColor(Qt::black);
+        Marquee.SetFontColor(Qt::white);
+        Marquee.SetScrollAmount(5);
+        Marquee.SetScrollText(text);
+        Marquee.setGeometry(0, 0, 200, 40);
+        Marquee.show();
+    }
+    QImage Shot() { return Marquee.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+};
+
+} // namespace
+
+class MarqueeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void constructionValues() {
+        TMarquee marquee;
+        QCOMPARE(marquee.size(), QSize(217, 21));
+        QCOMPARE(marquee.Active(), false);
+        QCOMPARE(marquee.AutoCenter(), true);
+        QCOMPARE(marquee.AutoSizeHeight(), false);
+        QCOMPARE(marquee.BorderStyle(), bsSingle);
+        QCOMPARE(marquee.Color(), QColor(Qt::white));
+        QCOMPARE(marquee.NewControlCode(), ' ');
+        QCOMPARE(marquee.ScrollAmount(), std::uint8_t{1});
+        QCOMPARE(marquee.ScrollDelay(), 50);
+        QCOMPARE(marquee.ScrollStyle(), ssScroll);
+        QCOMPARE(marquee.ScrollText(), std::string("+++ Marquee 2.4 "));
+        QCOMPARE(marquee.StripControlCodes(), true);
+        QCOMPARE(marquee.TimerRunning(), false);
+        QCOMPARE(marquee.CurrentOutput(), std::string());
+    }
+
+    void anEmptyTextWaitsAndALaterTextStarts() {
+        TFixture f("");
+        f.Marquee.SetActive(true);
+        QVERIFY(!f.Marquee.TimerRunning());
+        QCOMPARE(f.Marquee.CurrentOutput(), std::string());
+        QVERIFY(Filled(f.Shot(), QRect(0, 0, 200, 40), Qt::black));
+
+        f.Marquee.SetScrollText("Go");
+        QVERIFY(f.Marquee.TimerRunning());
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.CurrentOutput(), std::string("G")); // only what reaches the edge
+    }
+
+    void stepsDrawTheStripAndStoppingShowsTheStart() {
+        TFixture f;
+        f.Marquee.SetActive(true);
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.Styles().ScrollPos(), 195);
+        for (int step = 0; step < 20; ++step)
+            f.Marquee.TimerTick();
+        const int pos = f.Marquee.Styles().ScrollPos();
+        QCOMPARE(pos, 95);
+        QImage shot = f.Shot();
+        const QRect ink = InkBounds(shot, shot.rect());
+        QVERIFY2(qAbs(ink.left() - pos) <= 2, qPrintable(QString::number(ink.left())));
+        QVERIFY(ink.top() >= (40 - f.Marquee.MeasureHeight()) / 2);
+        QVERIFY(Filled(shot, QRect(0, 0, pos - 1, 40), Qt::black));
+
+        // Stopped: the text from x = 0, centred in the height.
+        f.Marquee.SetActive(false);
+        QVERIFY(!f.Marquee.TimerRunning());
+        QCOMPARE(f.Marquee.CurrentOutput(), std::string());
+        shot = f.Shot();
+        const QRect still = InkBounds(shot, shot.rect());
+        QVERIFY(still.left() <= 3);
+        QVERIFY(qAbs((still.top() + still.bottom()) / 2 - 20) <= 4);
+
+        // Reactivated, the run starts afresh from the right edge.
+        f.Marquee.SetActive(true);
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.Styles().ScrollPos(), 195);
+    }
+
+    void aStoppedMarqueeShowsANewTextAtOnce() {
+        TFixture f("First");
+        PaintCounter counter;
+        f.Marquee.installEventFilter(&counter);
+        QCoreApplication::processEvents();
+        const int before = counter.Paints;
+        f.Marquee.SetScrollText("Second");
+        QCoreApplication::processEvents();
+        QVERIFY(counter.Paints > before);
+    }
+
+    void itsOwnTimerMovesIt() {
+        TFixture f;
+        f.Marquee.SetScrollDelay(5);
+        f.Marquee.SetActive(true);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Marquee.Styles().ScrollPos() < 180, 2000);
+    }
+
+    void hidingPausesAndShowingResumesWhereItStood() {
+        TFixture f;
+        f.Marquee.SetActive(true);
+        for (int step = 0; step < 5; ++step)
+            f.Marquee.TimerTick();
+        f.Marquee.hide();
+        QVERIFY(!f.Marquee.TimerRunning());
+        QVERIFY(f.Marquee.Active());
+        f.Marquee.show();
+        QVERIFY(f.Marquee.TimerRunning());
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.Styles().ScrollPos(), 170);
+
+        f.Marquee.setEnabled(false);
+        QVERIFY(!f.Marquee.TimerRunning());
+        f.Marquee.setEnabled(true);
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.Styles().ScrollPos(), 165);
+    }
+
+    void textChangesRestartOnlyWhenTheTextDiffers() {
+        TFixture f("A\r\nB ");
+        QCOMPARE(f.Marquee.ScrollText(), std::string("A  B "));
+        f.Marquee.SetActive(true);
+        for (int step = 0; step < 4; ++step)
+            f.Marquee.TimerTick();
+        f.Marquee.SetScrollText("A  B ");
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.Styles().ScrollPos(), 175);
+        // Control codes never match the stored text, so this restarts.
+        f.Marquee.SetScrollText("A\r\nB ");
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.Styles().ScrollPos(), 195);
+
+        RecordingReporter reporter;
+        f.Marquee.SetNewControlCode('\t');
+        QCOMPARE(reporter.Messages,
+                 QStringList{"You cannot enter characters which are control codes themselves!"});
+        QCOMPARE(f.Marquee.NewControlCode(), ' ');
+        f.Marquee.SetNewControlCode('\0');
+        f.Marquee.SetScrollText("A\r\nB");
+        QCOMPARE(f.Marquee.ScrollText(), std::string("AB"));
+
+        f.Marquee.SetStripControlCodes(false);
+        f.Marquee.SetScrollText("C\tD");
+        QCOMPARE(f.Marquee.ScrollText(), std::string("C\tD"));
+        f.Marquee.SetNewControlCode('_');
+        f.Marquee.SetStripControlCodes(true);
+        QCOMPARE(f.Marquee.ScrollText(), std::string("C_D"));
+    }
+
+    void heightFollowsTheTextAndOutsideChangesReportOnce() {
+        TFixture f;
+        int resizes = 0;
+        f.Marquee.OnResize = [&](TMarquee*) {
+            ++resizes;
+        };
+        f.Marquee.SetAutoSizeHeight(true);
+        const int height = f.Marquee.MeasureHeight() + 2;
+        QCOMPARE(f.Marquee.ClientHeight(), height);
+        resizes = 0;
+
+        f.Marquee.resize(300, 100);
+        QCOMPARE(f.Marquee.ClientHeight(), height);
+        QCOMPARE(resizes, 1);
+        f.Marquee.move(10, 20);
+        QCOMPARE(resizes, 2);
+        f.Marquee.setGeometry(0, 0, 150, 90);
+        QCOMPARE(f.Marquee.ClientHeight(), height);
+        QCOMPARE(resizes, 3);
+
+        f.Marquee.SetBorderStyle(bsSingle);
+        QCOMPARE(f.Marquee.ClientHeight(), height);
+        QVERIFY(f.Marquee.height() > height);
+
+        QFont bigger = f.Marquee.font();
+        bigger.setPixelSize(40);
+        f.Marquee.setFont(bigger);
+        QVERIFY(f.Marquee.MeasureHeight() > height);
+        QCOMPARE(f.Marquee.ClientHeight(), f.Marquee.MeasureHeight() + 2);
+        f.Marquee.SetScrollText("");
+        QCOMPARE(f.Marquee.ClientHeight(), f.Marquee.MeasureHeight() + 2);
+    }
+
+    void styleAndColourChangesTakeEffectAtOnce() {
+        TFixture f;
+        f.Marquee.SetActive(true);
+        for (int step = 0; step < 3; ++step)
+            f.Marquee.TimerTick();
+        // The new style starts from its reset without waiting for a tick.
+        f.Marquee.SetScrollStyle(ssBounce);
+        QCOMPARE(f.Marquee.Styles().BouncePos(), 195);
+        QVERIFY(f.Marquee.TimerRunning());
+        f.Marquee.SetScrollStyle(ssBlink);
+        QVERIFY(f.Marquee.Styles().BlinkOn());
+        QCOMPARE(f.Marquee.CurrentOutput(), std::string("Book now "));
+
+        f.Marquee.SetColor(Qt::blue);
+        const QImage shot = f.Shot();
+        QVERIFY(Filled(shot, QRect(0, 0, 200, 5), Qt::blue));
+
+        // While stopped, a style change is only stored.
+        f.Marquee.SetActive(false);
+        f.Marquee.SetScrollStyle(ssScroll);
+        QCOMPARE(f.Marquee.Styles().BlinkOn(), true);
+    }
+};
+
+QTEST_MAIN(MarqueeTest)
+#include "MarqueeTest.moc"
