@@ -294,7 +294,13 @@ void TMarquee::SetTimerRunning(bool running) {
 
 void TMarquee::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    drawFrame(&painter);
+    if (FBorderStyle == bsSingle && !FCtl3D) {
+        // The window frame's own black line, not the text's colour a plain frame would take.
+        painter.setPen(Qt::black);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    } else {
+        drawFrame(&painter);
+    }
     const QRect client = contentsRect();
     if (TimerRunning()) {
         painter.drawImage(client.topLeft(), FSurface);

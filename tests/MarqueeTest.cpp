@@ -197,6 +197,23 @@ private slots:
         QCOMPARE(f.Marquee.ClientHeight(), f.Marquee.MeasureHeight() + 2);
     }
 
+    void bordersNarrowTheClientArea() {
+        TFixture f;
+        QCOMPARE(f.Marquee.ClientWidth(), 200);
+        f.Marquee.SetBorderStyle(bsSingle); // a sunken edge with the 3-D look
+        QCOMPARE(f.Marquee.ClientWidth(), 196);
+        f.Marquee.SetCtl3D(false); // a plain line without it
+        QCOMPARE(f.Marquee.ClientWidth(), 198);
+        QCOMPARE(f.Shot().pixelColor(0, 20), QColor(Qt::black));
+        f.Marquee.SetColor(Qt::white);
+        f.Marquee.SetActive(true);
+        f.Marquee.TimerTick();
+        QCOMPARE(f.Marquee.Styles().ScrollPos(), 193); // from the client's right edge
+        const QImage shot = f.Shot();
+        QCOMPARE(shot.pixelColor(1, 20), QColor(Qt::white));
+        QVERIFY(shot.pixelColor(0, 20) != QColor(Qt::white));
+    }
+
     void styleAndColourChangesTakeEffectAtOnce() {
         TFixture f;
         f.Marquee.SetActive(true);
