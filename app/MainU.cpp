@@ -1,11 +1,18 @@
 #include "app/MainU.h"
 
+#include "app/FormSpeechHost.h"
 #include "app/Listener.h"
+#include "app/MediaPlayer.h"
 #include "app/Protocol.h"
+#include "app/TalkingDownload.h"
 #include "controls/StatusGrid.h"
+#include "settings/Platform.h"
+#include "settings/SettingsTable.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QPalette>
+#include <QTimer>
 
 TDownload_Form::TDownload_Form(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("Tallivue"));
@@ -27,6 +34,33 @@ TDownload_Form::TDownload_Form(QWidget* parent) : QWidget(parent, Qt::FramelessW
     StatusGrid1->SetDownloadedCaption("Downloaded");
     StatusGrid1->SetPlayedCaption("Played");
 
+    laMode = new QLabel(QStringLiteral("Offline"), this);
+    laMode->setObjectName(QStringLiteral("laMode"));
+    laMode->setGeometry(0, 256, kDesignWidth, 64);
+    laMode->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QFont modeFont(QStringLiteral("Arial"));
+    modeFont.setBold(true);
+    modeFont.setPixelSize(48);
+    laMode->setFont(modeFont);
+    laMode->setStyleSheet(QStringLiteral("color: red; background: transparent"));
+    laMode->setToolTip(QStringLiteral("Game Control Centre's mode"));
+
+    MediaPlayer1 = new TMediaPlayer(this);
+    MediaPlayer1->OnNotify = [this] {
+        MediaPlayer1Notify();
+    };
+    SpeakTimer = new QTimer(this);
+    SpeakTimer->setInterval(TTalkingDownload::kSpeakInterval);
+    connect(SpeakTimer, &QTimer::timeout, this, &TDownload_Form::SpeakTimerTimer);
+    FSpeechHost = std::make_unique<TFormSpeechHost>(*this);
+    FTalking = std::make_unique<TTalkingDownload>(*FSpeechHost, *MediaPlayer1);
+    // Until the settings are read at the first activation, the built-in ones.
+    TTalkingSettings talking;
+    talking.TalkingFolder = std::get<std::string>(ResolveDefault(SettingDef(sTalkingFolder),
+                                                                 SettingDef(sTalkingFolder).Default,
+                                                                 PlatformSettingsEnvironment()));
+    FTalking->SetSettings(talking);
+
     Listener = new TListener(this);
     connect(Listener, &TListener::Readable, this, &TDownload_Form::SocketMessage);
     FFields.reserve(kMaxDatagramBytes); // one field per byte at the most
@@ -41,6 +75,24 @@ void TDownload_Form::FormCreate() {
 
 void TDownload_Form::FormClose() {
     Listener->Close();
+    SpeakTimer->stop();
+    MediaPlayer1->Close();
+}
+
+void TDownload_Form::SpeakStatus(int team, int pack, TPackState state) {
+    FTalking->SpeakStatus(team, pack, state);
+}
+
+void TDownload_Form::SpeakDownloadComplete() {
+    FTalking->SpeakDownloadComplete();
+}
+
+void TDownload_Form::MediaPlayer1Notify() {
+    FTalking->MediaPlayer1Notify();
+}
+
+void TDownload_Form::SpeakTimerTimer() {
+    FTalking->SpeakTimerTimer();
 }
 
 void TDownload_Form::closeEvent(QCloseEvent* event) {

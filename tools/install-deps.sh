@@ -8,6 +8,10 @@ set -euo pipefail
 packages=(
     # build
     cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
+    # sound: .wav, .mp3 and MIDI through SDL2_mixer, MIDI voiced by a General MIDI soundfont
+    libsdl2-mixer-dev fluid-soundfont-gm
+    # the talking download's voice files, spoken and trimmed at build time
+    espeak-ng sox
     # the faces the display is laid out for: Tahoma and friends, and Arial's metric twin
     fonts-wine fonts-liberation2
     # tests and screenshots without a screen

@@ -1,0 +1,52 @@
+#include "app/FormSpeechHost.h"
+
+#include "app/ErrorReporter.h"
+#include "app/MainU.h"
+#include "controls/Latin1.h"
+#include "controls/StatusGrid.h"
+
+#include <QLabel>
+#include <QTimer>
+
+TPackState TFormSpeechHost::GetPackState(int team, int pack) const {
+    return FForm.StatusGrid1->GetPackState(team, pack);
+}
+
+TTeamColour TFormSpeechHost::TeamColour(int team) const {
+    return FForm.StatusGrid1->GetTeamColour(team);
+}
+
+int TFormSpeechHost::PacksPerTeam() const {
+    return FForm.StatusGrid1->PacksPerTeam();
+}
+
+int TFormSpeechHost::DownloadedTotal() const {
+    return FForm.StatusGrid1->DownloadedTotal();
+}
+
+int TFormSpeechHost::PlayedTotal() const {
+    return FForm.StatusGrid1->PlayedTotal();
+}
+
+std::string TFormSpeechHost::ModeCaption() const {
+    return ToLatin1(FForm.laMode->text());
+}
+
+int TFormSpeechHost::SpeakTimerInterval() const {
+    return FForm.SpeakTimer->interval();
+}
+
+void TFormSpeechHost::SetSpeakTimerInterval(int milliseconds) {
+    // A new interval starts the countdown again; the same one leaves it running.
+    if (milliseconds != FForm.SpeakTimer->interval())
+        FForm.SpeakTimer->setInterval(milliseconds);
+}
+
+void TFormSpeechHost::RestartSpeakTimer() {
+    FForm.SpeakTimer->stop();
+    FForm.SpeakTimer->start();
+}
+
+void TFormSpeechHost::ReportError(const std::string& text) {
+    ::ReportError(FromLatin1(text));
+}

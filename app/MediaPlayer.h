@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/SoundPlayer.h"
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+
+struct Mix_Chunk;
+typedef struct _Mix_Music Mix_Music;
+
+// Plays sound files through SDL2_mixer: .wav and .mp3 on a mixer channel of the player's own,
+// so several players sound at once; .mid and .midi on the mixer's one music stream. The audio
+// device is opened at the first open, and again at a later one if that failed. Every play
+// that started is reported once through OnNotify, on the thread the player lives on, when it
+// ends or is stopped.
+class TMediaPlayer : public QObject, public TSoundPlayer {
+    Q_OBJECT
+
+public:
+    explicit TMediaPlayer(QObject* parent = nullptr);
+    ~TMediaPlayer() override;
+
+    const std::string& FileName() const { return FFileName; }
+    void SetFileName(const std::string& fileName) override { FFileName = fileName; }
+    void Open() override;
+    void SetNotify(bool notify) override { FNotify = notify; }
+    void SetWait(bool wait) override { FWait = wait; }
+    bool Play() override;
+    void Close() override;
+
+    bool IsOpen() const { return FChunk || FMusic; }
+    bool Playing() const;
+
+    std::function<void()> OnNotify;
+
+private slots:
+    void Completed();
+
+private:
+    std::string FFileName;
+    Mix_Chunk* FChunk = nullptr;
+    Mix_Music* FMusic = nullptr;
+    int FChannel = -1;
+    bool FNotify = false;
+    bool FWait = false;
+};

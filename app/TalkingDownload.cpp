@@ -1,0 +1,143 @@
+#include "app/TalkingDownload.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+std::string TwoDigits(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%2.2d", number);
+    return text;
+}
+
+} // namespace
+
+TTalkingDownload::TTalkingDownload(TTalkingDownloadHost& host, TSoundPlayer& player)
+    : FHost(host), FPlayer(player) {}
+
+void TTalkingDownload::SpeakTeamColour(int colour) {
+    if (colour == FLastColour)
+        return; // consecutive packs of one team are announced by number alone
+    static const char* const kWords[] = {"red", "green", "blue", "yellow"};
+    if (IsValidTeamColour(colour))
+        Queue(kWords[colour - 1]);
+    FLastColour = static_cast<std::uint8_t>(colour);
+}
+
+void TTalkingDownload::SpeakNumber(int number) {
+    if (number < 20) {
+        Queue(TwoDigits(number));
+        return;
+    }
+    Queue(TwoDigits(number / 10 * 10));
+    if (number % 10 != 0)
+        Queue(TwoDigits(number % 10));
+}
+
+void TTalkingDownload::SpeakStatus(int team, int pack, TPackState state) {
+    if (team > kTeamCount || pack > kMaxPacksPerTeam)
+        return;
+    const TPackState old = FHost.GetPackState(team, pack);
+    if (old == state)
+        return;
+    // Announced: first use, any download, and a change between played and downloaded.
+    if (old != psNotInUse && state != psPlayed && state != psDownloaded)
+        return;
+    if (FSpeakMode == 3) {
+        // A download cuts the summary short; the sound playing now finishes.
+        FSpeakQueue.clear();
+        FLastColour = 0;
+        Queue("Downloaded");
+    }
+    FSpeakMode = 2;
+    SpeakTeamColour(FHost.TeamColour(team));
+    SpeakNumber(pack);
+    FHost.SetSpeakTimerInterval(kSpeakInterval);
+    StartQueue();
+}
+
+void TTalkingDownload::SpeakDownloadComplete() {
+    FSpeakQueue.clear();
+    FLastColour = 0;
+    Queue("Download_complete");
+    StartQueue();
+}
+
+void TTalkingDownload::StartQueue() {
+    if (FPlayerIdle)
+        MediaPlayer1Notify(); // otherwise the end of the current sound takes the next name
+}
+
+void TTalkingDownload::MediaPlayer1Notify() {
+    while (!FSpeakQueue.empty()) {
+        const std::string file = FSettings.TalkingFolder + FSpeakQueue.front() + ".wav";
+        std::error_code ignored;
+        const bool started = std::filesystem::exists(file, ignored) && StartFront(file);
+        // Missing files are skipped without a word; one that will not play is dropped too, so
+        // the rest of the queue is still heard.
+        FSpeakQueue.pop_front();
+        if (started) {
+            FPlayerIdle = false;
+            return;
+        }
+    }
+    FPlayerIdle = true;
+    FSpeakMode = 0;
+    FPlayer.Close();
+    FHost.RestartSpeakTimer();
+}
+
+bool TTalkingDownload::StartFront(const std::string& file) {
+    std::string error;
+    try {
+        FPlayer.SetFileName(file);
+        FPlayer.Open();
+        FPlayer.SetNotify(true);
+        FPlayer.SetWait(false);
+        if (FPlayer.Play()) {
+            FLastError.clear();
+            return true;
+        }
+        error = "The sound " + file + " could not be played.";
+    } catch (const TMediaError& failure) {
+        error = failure.what();
+    }
+    // A missing sound device fails every name alike: one message, not one per word.
+    if (error != FLastError)
+        FHost.ReportError(error);
+    FLastError = error;
+    return false;
+}
+
+void TTalkingDownload::SpeakTimerTimer() {
+    if (!FSettings.TalkingDownload)
+        return;
+    FHost.SetSpeakTimerInterval(FHost.SpeakTimerInterval() +
+                                FSettings.StillNeedDelayIncrement * 1000);
+    if (FSpeakQueue.empty() && FHost.ModeCaption() == FSettings.DownloadPacksCaption) {
+        FSpeakMode = 3;
+        Queue("Downloaded");
+        SpeakNumber(FHost.DownloadedTotal());
+        Queue("packs");
+        SpeakNumber(FHost.PlayedTotal());
+        Queue("players");
+        FLastColour = 0;
+        bool first = true;
+        const int packs = std::min(FHost.PacksPerTeam(), kMaxPacksPerTeam);
+        for (int team = 1; team <= kTeamCount; ++team) {
+            for (int pack = 1; pack <= packs; ++pack) {
+                if (FHost.GetPackState(team, pack) != psInUse)
+                    continue;
+                if (first)
+                    Queue("Still_need");
+                first = false;
+                SpeakTeamColour(FHost.TeamColour(team));
+                SpeakNumber(pack);
+            }
+        }
+    }
+    FLastColour = 0;
+    StartQueue();
+}

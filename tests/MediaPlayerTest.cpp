@@ -1,0 +1,224 @@
+#include "app/MediaPlayer.h"
+#include "app/TalkingDownload.h"
+#include "support/TalkingDoubles.h"
+#include "support/TempFolder.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// A 16-bit mono sine tone at 22050 Hz, so that the mixer converts it as it would a recording.
+void WriteTone(const std::filesystem::path& file, double seconds, int amplitude) {
+    const int rate = 22050;
+    const auto frames = static_cast<std::uint32_t>(seconds * rate);
+    std::string wav = "RIFF....WAVEfmt ";
+    const auto put = [&wav](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            wav += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(16, 4);
+    put(1, 2); // PCM
+    put(1, 2); // mono
+    put(rate, 4);
+    put(rate * 2, 4);
+    put(2, 2);
+    put(16, 2);
+    wav += "data";
+    put(frames * 2, 4);
+    for (std::uint32_t i = 0; i < frames; ++i)
+        put(static_cast<std::uint16_t>(
+                static_cast<std::int16_t>(amplitude * std::sin(2 * M_PI * 441.0 * i / rate))),
+            2);
+    const std::uint32_t riff = static_cast<std::uint32_t>(wav.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        wav[4 + i] = static_cast<char>((riff >> (8 * i)) & 0xFF);
+    WriteBytes(file, wav);
+}
+
+// The loudest sample of each 10 ms that the disk audio driver has written since `offset`.
+std::vector<int> BlockPeaks(std::size_t offset) {
+    const std::string raw = ReadBytes(qEnvironmentVariable("SDL_DISKAUDIOFILE").toStdString());
+    const std::size_t block = 441 * 4; // 10 ms of 16-bit stereo at 44100 Hz
+    std::vector<int> peaks;
+    for (std::size_t at = offset; at + block <= raw.size(); at += block) {
+        int peak = 0;
+        for (std::size_t i = at; i < at + block; i += 2)
+            peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(
+                                      static_cast<unsigned char>(raw[i]) |
+                                      static_cast<unsigned char>(raw[i + 1]) << 8))));
+        peaks.push_back(peak);
+    }
+    return peaks;
+}
+
+std::size_t OutputSize() {
+    std::error_code ignored;
+    const auto size = std::filesystem::file_size(
+        qEnvironmentVariable("SDL_DISKAUDIOFILE").toStdString(), ignored);
+    return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
+}
+
+// The talking download over the real player: each completion takes the next name.
+struct TSpeech {
+    THost Host;
+    TMediaPlayer Player;
+    TTalkingDownload Talking{Host, Player};
+    int Notifications = 0;
+
+    explicit TSpeech(const std::filesystem::path& folder) {
+        TTalkingSettings settings;
+        settings.TalkingDownload = true;
+        settings.TalkingFolder = folder.string() + "/";
+        Talking.SetSettings(settings);
+        Player.OnNotify = [this] {
+            ++Notifications;
+            Talking.MediaPlayer1Notify();
+        };
+    }
+};
+
+} // namespace
+
+class MediaPlayerTest : public QObject {
+    Q_OBJECT
+
+    TTempFolder FFolder;
+
+private slots:
+    // First: the device is opened lazily, so this process has none yet.
+    void withoutASoundDeviceItReportsAndCarriesOn() {
+        const QByteArray driver = qgetenv("SDL_AUDIODRIVER");
+        qputenv("SDL_AUDIODRIVER", "no-such-driver");
+        WriteTone(FFolder / "01.wav", 0.1, 8000);
+        WriteTone(FFolder / "02.wav", 0.1, 8000);
+        TSpeech speech(FFolder.Path());
+        speech.Talking.SpeakNumber(1);
+        speech.Talking.SpeakNumber(2);
+        speech.Talking.MediaPlayer1Notify();
+        QVERIFY(speech.Talking.PlayerIdle());
+        QVERIFY(speech.Talking.SpeakQueue().empty());
+        QCOMPARE(speech.Host.Errors.size(), std::size_t{1});
+        QVERIFY2(speech.Host.Errors[0].find("sound device") != std::string::npos,
+                 speech.Host.Errors[0].c_str());
+        qputenv("SDL_AUDIODRIVER", driver);
+    }
+
+    void aQueuePlaysInOrderEachEndStartingTheNext() {
+        const std::vector<int> amplitudes = {6000, 14000, 24000};
+        const double seconds[] = {0.3, 0.2, 0.4};
+        for (int n = 0; n < 3; ++n)
+            WriteTone(FFolder / std::string("0").append(std::to_string(n + 1)).append(".wav"),
+                      seconds[n], amplitudes[n]);
+        TSpeech speech(FFolder.Path());
+        speech.Talking.SpeakNumber(1);
+        speech.Talking.SpeakNumber(2);
+        speech.Talking.SpeakNumber(3);
+        speech.Talking.MediaPlayer1Notify(); // opens the device
+        const std::size_t start = OutputSize();
+        QTRY_VERIFY_WITH_TIMEOUT(speech.Talking.PlayerIdle(), 5000);
+        QCOMPARE(speech.Notifications, 3);
+        QTest::qWait(150); // the driver's last buffers
+
+        std::vector<int> order;
+        int heard[4] = {};
+        for (const int peak : BlockPeaks(start)) {
+            // Which tone sounded, by its loudness; 0 for silence.
+            int level = 0;
+            for (std::size_t n = 0; n < amplitudes.size(); ++n)
+                if (std::abs(peak - amplitudes[n]) < amplitudes[n] / 8)
+                    level = static_cast<int>(n) + 1;
+            ++heard[level];
+            if (level && (order.empty() || order.back() != level))
+                order.push_back(level);
+        }
+        QCOMPARE(order, (std::vector<int>{1, 2, 3}));
+        // Each as long as its clip, in 10 ms blocks, give or take the blocks at its edges.
+        for (int n = 0; n < 3; ++n)
+            QVERIFY2(std::abs(heard[n + 1] - seconds[n] * 100) <= 3,
+                     qPrintable(QString("clip %1: %2 blocks").arg(n + 1).arg(heard[n + 1])));
+    }
+
+    void aNewOpenStopsTheSoundAndStillReportsIt() {
+        WriteTone(FFolder / "long.wav", 3.0, 8000);
+        WriteTone(FFolder / "short.wav", 0.2, 8000);
+        TMediaPlayer player;
+        int notifications = 0;
+        player.OnNotify = [&] {
+            ++notifications;
+        };
+        player.SetFileName((FFolder / "long.wav").string());
+        player.Open();
+        QVERIFY(player.Play());
+        QTest::qWait(100);
+        QVERIFY(player.Playing());
+        player.SetFileName((FFolder / "short.wav").string());
+        player.Open();
+        QVERIFY(player.Play());
+        QTRY_COMPARE_WITH_TIMEOUT(notifications, 1, 500);
+        QTRY_COMPARE_WITH_TIMEOUT(notifications, 2, 2000);
+        QVERIFY(!player.Playing());
+
+        // Two players sound at once: one never cuts the other short.
+        TMediaPlayer other;
+        int otherNotifications = 0;
+        other.OnNotify = [&] {
+            ++otherNotifications;
+        };
+        player.SetFileName((FFolder / "long.wav").string());
+        player.Open();
+        player.Play();
+        other.SetFileName((FFolder / "short.wav").string());
+        other.Open();
+        other.Play();
+        QTRY_COMPARE_WITH_TIMEOUT(otherNotifications, 1, 2000);
+        QVERIFY(player.Playing());
+        player.Close();
+        QTRY_COMPARE_WITH_TIMEOUT(notifications, 3, 500);
+        QVERIFY(!player.IsOpen());
+    }
+
+    void anUnplayableFileIsReportedAndTheQueueGoesOn() {
+        WriteTone(FFolder / "01.wav", 0.1, 8000);
+        WriteBytes(FFolder / "02.wav", "This is not a sound.\n");
+        WriteTone(FFolder / "03.wav", 0.1, 8000);
+        TSpeech speech(FFolder.Path());
+        speech.Talking.SpeakNumber(1);
+        speech.Talking.SpeakNumber(2);
+        speech.Talking.SpeakNumber(3);
+        speech.Talking.MediaPlayer1Notify();
+        QTRY_VERIFY_WITH_TIMEOUT(speech.Talking.PlayerIdle(), 3000);
+        QCOMPARE(speech.Notifications, 2);
+        QCOMPARE(speech.Host.Errors.size(), std::size_t{1});
+        QVERIFY2(speech.Host.Errors[0].find("02.wav") != std::string::npos,
+                 speech.Host.Errors[0].c_str());
+    }
+
+    void midiPlaysOnTheMusicStream() {
+        // One middle C of half a second: the smallest standard MIDI file.
+        const char midi[] = "MThd\0\0\0\x06\0\0\0\x01\x01\xE0"
+                            "MTrk\0\0\0\x0D\0\x90\x3C\x64\x83\x60\x80\x3C\0\0\xFF\x2F\0";
+        WriteBytes(FFolder / "note.mid", std::string(midi, sizeof midi - 1));
+        TMediaPlayer player;
+        int notifications = 0;
+        player.OnNotify = [&] {
+            ++notifications;
+        };
+        player.SetFileName((FFolder / "note.mid").string());
+        player.Open();
+        const std::size_t start = OutputSize();
+        QVERIFY(player.Play());
+        QTRY_COMPARE_WITH_TIMEOUT(notifications, 1, 5000);
+        QTest::qWait(100);
+        const std::vector<int> peaks = BlockPeaks(start);
+        QVERIFY(!peaks.empty());
+        QVERIFY2(*std::max_element(peaks.begin(), peaks.end()) > 1000, "the note was silent");
+    }
+};
+
+QTEST_MAIN(MediaPlayerTest)
+#include "MediaPlayerTest.moc"

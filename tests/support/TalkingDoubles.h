@@ -1,0 +1,65 @@
+#pragma once
+
+// The talking download's seams: a player that records what it was asked to play, and a main
+// window that holds a pack table, a caption and a timer's interval.
+
+#include "app/TalkingDownload.h"
+#include "controls/GridModel.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+// Records what it is asked to play; a test ends each sound by calling the notification.
+class TRecordingPlayer : public TSoundPlayer {
+public:
+    void SetFileName(const std::string& fileName) override { FFile = fileName; }
+    void Open() override {
+        ++Opens;
+        if (Unopenable.count(Name()))
+            throw TMediaError("cannot open " + Name());
+    }
+    void SetNotify(bool notify) override { Notify = notify; }
+    void SetWait(bool wait) override { Wait = wait; }
+    bool Play() override {
+        if (Unplayable.count(Name()))
+            return false;
+        Played.push_back(Name());
+        return true;
+    }
+    void Close() override { ++Closes; }
+
+    std::string Name() const { // the sound's name, without folder and extension
+        const auto slash = FFile.find_last_of("/\\");
+        return FFile.substr(slash + 1, FFile.size() - slash - 1 - 4);
+    }
+
+    std::vector<std::string> Played;
+    std::set<std::string> Unopenable, Unplayable;
+    int Opens = 0, Closes = 0;
+    bool Notify = false, Wait = true;
+
+private:
+    std::string FFile;
+};
+
+class THost : public TTalkingDownloadHost {
+public:
+    TPackState GetPackState(int team, int pack) const override { return Packs.Get(team, pack); }
+    TTeamColour TeamColour(int team) const override { return Colours[team - 1]; }
+    int PacksPerTeam() const override { return Packs_; }
+    int DownloadedTotal() const override { return Downloaded; }
+    int PlayedTotal() const override { return PlayedCount; }
+    std::string ModeCaption() const override { return Caption; }
+    int SpeakTimerInterval() const override { return Interval; }
+    void SetSpeakTimerInterval(int milliseconds) override { Interval = milliseconds; }
+    void RestartSpeakTimer() override { ++Restarts; }
+    void ReportError(const std::string& text) override { Errors.push_back(text); }
+
+    TPackTable Packs;
+    TTeamColour Colours[3] = {tcRed, tcGreen, tcYellow};
+    int Packs_ = 6, Downloaded = 0, PlayedCount = 0;
+    std::string Caption = "Download Packs";
+    int Interval = TTalkingDownload::kSpeakInterval, Restarts = 0;
+    std::vector<std::string> Errors;
+};
