@@ -2,7 +2,10 @@
 #include "app/TalkingDownload.h"
 #include "support/TalkingDoubles.h"
 #include "support/TempFolder.h"
+#include "support/Tone.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QTest>
 
 #include <algorithm>
@@ -11,34 +14,6 @@
 #include <vector>
 
 namespace {
-
-// A 16-bit mono sine tone at 22050 Hz, so that the mixer converts it as it would a recording.
-void WriteTone(const std::filesystem::path& file, double seconds, int amplitude) {
-    const int rate = 22050;
-    const auto frames = static_cast<std::uint32_t>(seconds * rate);
-    std::string wav = "RIFF....WAVEfmt ";
-    const auto put = [&wav](std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            wav += static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    put(16, 4);
-    put(1, 2); // PCM
-    put(1, 2); // mono
-    put(rate, 4);
-    put(rate * 2, 4);
-    put(2, 2);
-    put(16, 2);
-    wav += "data";
-    put(frames * 2, 4);
-    for (std::uint32_t i = 0; i < frames; ++i)
-        put(static_cast<std::uint16_t>(
-                static_cast<std::int16_t>(amplitude * std::sin(2 * M_PI * 441.0 * i / rate))),
-            2);
-    const std::uint32_t riff = static_cast<std::uint32_t>(wav.size() - 8);
-    for (int i = 0; i < 4; ++i)
-        wav[4 + i] = static_cast<char>((riff >> (8 * i)) & 0xFF);
-    WriteBytes(file, wav);
-}
 
 // The loudest sample of each 10 ms that the disk audio driver has written since `offset`.
 std::vector<int> BlockPeaks(std::size_t offset) {
@@ -196,6 +171,32 @@ private slots:
         QCOMPARE(speech.Host.Errors.size(), std::size_t{1});
         QVERIFY2(speech.Host.Errors[0].find("02.wav") != std::string::npos,
                  speech.Host.Errors[0].c_str());
+    }
+
+    void mp3PlaysAndWaitWaitsForTheEnd() {
+        WriteTone(FFolder / "tone.wav", 0.5, 12000);
+        QProcess lame;
+        lame.start("lame", {"--quiet", QString::fromStdString((FFolder / "tone.wav").string()),
+                            QString::fromStdString((FFolder / "tone.mp3").string())});
+        QVERIFY2(lame.waitForFinished(10000) && lame.exitCode() == 0, "lame could not encode");
+        TMediaPlayer player;
+        int notifications = 0;
+        player.OnNotify = [&] {
+            ++notifications;
+        };
+        player.SetFileName((FFolder / "tone.mp3").string());
+        player.Open();
+        const std::size_t start = OutputSize();
+        QElapsedTimer clock;
+        clock.start();
+        player.SetWait(true);
+        QVERIFY(player.Play());
+        QVERIFY2(clock.elapsed() >= 450, qPrintable(QString::number(clock.elapsed())));
+        QTRY_COMPARE_WITH_TIMEOUT(notifications, 1, 1000);
+        QTest::qWait(100);
+        const std::vector<int> peaks = BlockPeaks(start);
+        QVERIFY(std::count_if(peaks.begin(), peaks.end(), [](int peak) { return peak > 10000; }) >=
+                40);
     }
 
     void midiPlaysOnTheMusicStream() {

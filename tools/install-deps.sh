@@ -16,6 +16,8 @@ packages=(
     fonts-wine fonts-liberation2
     # tests and screenshots without a screen
     xvfb xauth x11-utils imagemagick
+    # an .mp3 to play in the sound tests
+    lame
 )
 if [ "${1:-}" = --windows ]; then
     packages=(cmake make libgtest-dev g++-mingw-w64-x86-64-posix wine64)
