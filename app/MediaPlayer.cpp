@@ -48,6 +48,9 @@ void MusicFinished() {
 void EnsureAudio() {
     if (Audio().Open)
         return;
+    // SDL would otherwise take over SIGINT and SIGTERM, and a display that a kiosk's service
+    // manager or an operator's Ctrl-C asks to stop would carry on.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
         Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
         const std::string error = SDL_GetError();

@@ -10,8 +10,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -197,6 +201,21 @@ private slots:
         const std::vector<int> peaks = BlockPeaks(start);
         QVERIFY(std::count_if(peaks.begin(), peaks.end(), [](int peak) { return peak > 10000; }) >=
                 40);
+    }
+
+    void soundLeavesTheStopSignalsToTheProgram() {
+        WriteTone(FFolder / "01.wav", 0.1, 8000);
+        const pid_t child = fork();
+        if (child == 0) {
+            TMediaPlayer player;
+            player.SetFileName((FFolder / "01.wav").string());
+            player.Open();
+            raise(SIGTERM);
+            _exit(0); // still running: the sound system took the signal
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     }
 
     void midiPlaysOnTheMusicStream() {
