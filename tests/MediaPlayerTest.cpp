@@ -42,6 +42,22 @@ std::size_t OutputSize() {
     return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
 }
 
+// A player that counts its completion reports.
+struct TCountingPlayer : TMediaPlayer {
+    int Notifications = 0;
+    TCountingPlayer() {
+        OnNotify = [this] {
+            ++Notifications;
+        };
+    }
+    // Opens `file` and starts it.
+    bool Start(const std::filesystem::path& file) {
+        SetFileName(file.string());
+        Open();
+        return Play();
+    }
+};
+
 // The talking download over the real player: each completion takes the next name.
 struct TSpeech {
     THost Host;
@@ -141,39 +157,23 @@ private slots:
     void aNewOpenStopsTheSoundAndStillReportsIt() {
         WriteTone(FFolder / "long.wav", 3.0, 8000);
         WriteTone(FFolder / "short.wav", 0.2, 8000);
-        TMediaPlayer player;
-        int notifications = 0;
-        player.OnNotify = [&] {
-            ++notifications;
-        };
-        player.SetFileName((FFolder / "long.wav").string());
-        player.Open();
-        QVERIFY(player.Play());
+        TCountingPlayer player;
+        QVERIFY(player.Start(FFolder / "long.wav"));
         QTest::qWait(100);
         QVERIFY(player.Playing());
-        player.SetFileName((FFolder / "short.wav").string());
-        player.Open();
-        QVERIFY(player.Play());
-        QTRY_COMPARE_WITH_TIMEOUT(notifications, 1, 500);
-        QTRY_COMPARE_WITH_TIMEOUT(notifications, 2, 2000);
+        QVERIFY(player.Start(FFolder / "short.wav"));
+        QTRY_COMPARE_WITH_TIMEOUT(player.Notifications, 1, 500);
+        QTRY_COMPARE_WITH_TIMEOUT(player.Notifications, 2, 2000);
         QVERIFY(!player.Playing());
 
         // Two players sound at once: one never cuts the other short.
-        TMediaPlayer other;
-        int otherNotifications = 0;
-        other.OnNotify = [&] {
-            ++otherNotifications;
-        };
-        player.SetFileName((FFolder / "long.wav").string());
-        player.Open();
-        player.Play();
-        other.SetFileName((FFolder / "short.wav").string());
-        other.Open();
-        other.Play();
-        QTRY_COMPARE_WITH_TIMEOUT(otherNotifications, 1, 2000);
+        TCountingPlayer other;
+        player.Start(FFolder / "long.wav");
+        other.Start(FFolder / "short.wav");
+        QTRY_COMPARE_WITH_TIMEOUT(other.Notifications, 1, 2000);
         QVERIFY(player.Playing());
         player.Close();
-        QTRY_COMPARE_WITH_TIMEOUT(notifications, 3, 500);
+        QTRY_COMPARE_WITH_TIMEOUT(player.Notifications, 3, 500);
         QVERIFY(!player.IsOpen());
     }
 
@@ -199,20 +199,14 @@ private slots:
         lame.start("lame", {"--quiet", QString::fromStdString((FFolder / "tone.wav").string()),
                             QString::fromStdString((FFolder / "tone.mp3").string())});
         QVERIFY2(lame.waitForFinished(10000) && lame.exitCode() == 0, "lame could not encode");
-        TMediaPlayer player;
-        int notifications = 0;
-        player.OnNotify = [&] {
-            ++notifications;
-        };
-        player.SetFileName((FFolder / "tone.mp3").string());
-        player.Open();
+        TCountingPlayer player;
         const std::size_t start = OutputSize();
         QElapsedTimer clock;
         clock.start();
         player.SetWait(true);
-        QVERIFY(player.Play());
+        QVERIFY(player.Start(FFolder / "tone.mp3"));
         QVERIFY2(clock.elapsed() >= 450, qPrintable(QString::number(clock.elapsed())));
-        QTRY_COMPARE_WITH_TIMEOUT(notifications, 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(player.Notifications, 1, 1000);
         QTest::qWait(100);
         const std::vector<int> peaks = BlockPeaks(start);
         QVERIFY(std::count_if(peaks.begin(), peaks.end(), [](int peak) { return peak > 10000; }) >=
@@ -224,16 +218,10 @@ private slots:
         const char midi[] = "MThd\0\0\0\x06\0\0\0\x01\x01\xE0"
                             "MTrk\0\0\0\x0D\0\x90\x3C\x64\x83\x60\x80\x3C\0\0\xFF\x2F\0";
         WriteBytes(FFolder / "note.mid", std::string(midi, sizeof midi - 1));
-        TMediaPlayer player;
-        int notifications = 0;
-        player.OnNotify = [&] {
-            ++notifications;
-        };
-        player.SetFileName((FFolder / "note.mid").string());
-        player.Open();
+        TCountingPlayer player;
         const std::size_t start = OutputSize();
-        QVERIFY(player.Play());
-        QTRY_COMPARE_WITH_TIMEOUT(notifications, 1, 5000);
+        QVERIFY(player.Start(FFolder / "note.mid"));
+        QTRY_COMPARE_WITH_TIMEOUT(player.Notifications, 1, 5000);
         QTest::qWait(100);
         const std::vector<int> peaks = BlockPeaks(start);
         QVERIFY(!peaks.empty());
