@@ -22,9 +22,10 @@ struct TAudio {
     bool Open = false;
 };
 
+// Never destroyed: SDL's audio thread may still be running while the program's statics go.
 TAudio& Audio() {
-    static TAudio audio;
-    return audio;
+    static TAudio* const audio = new TAudio;
+    return *audio;
 }
 
 void PostCompleted(TMediaPlayer* player) {
