@@ -13,8 +13,10 @@
 namespace {
 
 // SDL_mixer reports the end of a sound on its audio thread, through callbacks that know only a
-// channel. The players are found here, under a lock, and told through a queued call, so that
-// every completion is handled on the player's own thread.
+// channel. The players are found here and told through a queued call, so that every completion
+// is handled on the player's own thread. Only the GUI thread changes this registry, under the
+// lock, which the audio thread takes to read it; the GUI thread reads it without. The lock is
+// never held while calling into the mixer: its callbacks take it while the mixer holds its own.
 struct TAudio {
     std::mutex Guard;
     std::map<int, TMediaPlayer*> Channels; // channel -> player
@@ -90,12 +92,13 @@ void TMediaPlayer::Open() {
     EnsureAudio();
     if (FChannel < 0) {
         // A channel of its own, so that another player's sound never cuts this one short.
-        std::unique_lock lock(Audio().Guard);
         int channel = 0;
         while (Audio().Channels.count(channel))
             ++channel;
-        Audio().Channels[channel] = this;
-        lock.unlock();
+        {
+            const std::lock_guard lock(Audio().Guard);
+            Audio().Channels[channel] = this;
+        }
         if (Mix_AllocateChannels(-1) <= channel)
             Mix_AllocateChannels(channel + 1);
         FChannel = channel;
@@ -115,13 +118,8 @@ bool TMediaPlayer::Play() {
         if (Mix_PlayChannel(FChannel, FChunk, 0) < 0)
             return false;
     } else if (FMusic) {
-        TMediaPlayer* previous = nullptr;
-        {
-            const std::lock_guard lock(Audio().Guard);
-            previous = Audio().MusicOwner;
-        }
         // The music stream is shared: its present owner hears that its sound was stopped.
-        if (previous && previous != this)
+        if (Audio().MusicOwner && Audio().MusicOwner != this)
             Mix_HaltMusic();
         {
             const std::lock_guard lock(Audio().Guard);
@@ -140,16 +138,8 @@ bool TMediaPlayer::Play() {
 bool TMediaPlayer::Playing() const {
     if (FChunk)
         return Mix_Playing(FChannel) != 0;
-    if (FMusic) {
-        bool owner = false;
-        {
-            // Never call into the mixer holding this lock: its callbacks take it on the audio
-            // thread while the mixer holds its own.
-            const std::lock_guard lock(Audio().Guard);
-            owner = Audio().MusicOwner == this;
-        }
-        return owner && Mix_PlayingMusic() != 0;
-    }
+    if (FMusic)
+        return Audio().MusicOwner == this && Mix_PlayingMusic() != 0;
     return false;
 }
 
@@ -160,12 +150,7 @@ void TMediaPlayer::Close() {
         FChunk = nullptr;
     }
     if (FMusic) {
-        bool owner = false;
-        {
-            const std::lock_guard lock(Audio().Guard);
-            owner = Audio().MusicOwner == this;
-        }
-        if (owner)
+        if (Audio().MusicOwner == this)
             Mix_HaltMusic();
         Mix_FreeMusic(FMusic);
         FMusic = nullptr;

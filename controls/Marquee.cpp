@@ -223,7 +223,7 @@ void TMarquee::StyleStep(bool reset) {
         if (FScrollText.empty() || FBitmap.isNull())
             return;
         if (strip.Shown)
-            DrawText(FBitmap, std::string(strip.Text), strip.X, 0);
+            DrawText(FBitmap, strip.Text, strip.X, 0);
 
         const int y = CenteredTop(FBitmap.height());
         const QRect source(0, 0, std::min(width, FBitmap.width()), FBitmap.height());
@@ -237,7 +237,7 @@ int TMarquee::CenteredTop(int height) const {
     return FAutoCenter ? (ClientHeight() - height) / 2 : 0;
 }
 
-void TMarquee::DrawText(QImage& target, const std::string& text, int x, int top) const {
+void TMarquee::DrawText(QImage& target, std::string_view text, int x, int top) const {
     QPainter painter(&target);
     painter.setFont(font());
     painter.setPen(FontColor());

@@ -87,7 +87,7 @@ private:
     void PositionChanged();
     void SetTimerRunning(bool running);
     void FillClient(const QColor& color);
-    void DrawText(QImage& target, const std::string& text, int x, int top) const;
+    void DrawText(QImage& target, std::string_view text, int x, int top) const;
     int CenteredTop(int height) const;
 
     bool FActive = false;
