@@ -1,8 +1,8 @@
 #include "app/FormSpeechHost.h"
 
-#include "app/ErrorReporter.h"
+#include "core/ErrorReporter.h"
 #include "app/MainU.h"
-#include "controls/Latin1.h"
+#include "core/Latin1.h"
 #include "controls/StatusGrid.h"
 
 #include <QLabel>

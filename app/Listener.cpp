@@ -1,6 +1,6 @@
 #include "app/Listener.h"
 
-#include "app/ErrorReporter.h"
+#include "core/ErrorReporter.h"
 
 #include <QSocketNotifier>
 

@@ -4,10 +4,10 @@
 // decoded without a screen, a socket or any allocation per field.
 
 #include "controls/PackTypes.h"
+#include "core/Numbers.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -29,16 +29,6 @@ struct TPackEntry {
 // lengthens it. Blanks are the characters 1 to 32. `fields` keeps its capacity, so a caller that
 // reuses it splits without allocating.
 void SplitFields(std::span<char> text, std::vector<std::string_view>& fields);
-
-// A signed 32-bit number: decimal with an optional sign, or hexadecimal after "$", "x" or "0x"
-// (either case), filling at most 32 bits. Anything else, including an empty text, is no number
-// and leaves `value` alone.
-bool ParseInt32(std::string_view text, std::int32_t& value);
-
-inline std::optional<std::int32_t> ParseInt32(std::string_view text) {
-    std::int32_t value = 0;
-    return ParseInt32(text, value) ? std::optional(value) : std::nullopt;
-}
 
 // A datagram's number field: 0 when it holds no number. The controller's flags are one to three
 // plain digits: those are read here without a call or a loop (whose varying length would cost

@@ -1,7 +1,7 @@
 #include "controls/Marquee.h"
 
-#include "app/ErrorReporter.h"
-#include "controls/Latin1.h"
+#include "core/ErrorReporter.h"
+#include "core/Latin1.h"
 
 #include <QEvent>
 #include <QPaintEvent>

@@ -1,7 +1,7 @@
 #include "controls/StatusGrid.h"
 
 #include "controls/Fonts.h"
-#include "controls/Latin1.h"
+#include "core/Latin1.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>

@@ -1,7 +1,7 @@
 #include "settings/Platform.h"
 
-#include "app/ErrorReporter.h"
-#include "controls/Latin1.h"
+#include "core/ErrorReporter.h"
+#include "core/Latin1.h"
 #include "settings/RegFileStore.h"
 
 #ifdef _WIN32

@@ -1,6 +1,6 @@
 #include "settings/RegistryDef.h"
 
-#include "app/Protocol.h"
+#include "core/Numbers.h"
 
 std::string ValueNameOfComponent(std::string_view componentName) {
     std::string name(componentName);

@@ -3,7 +3,7 @@
 
 #include "settings/RegistryDef.h"
 
-#include "controls/Latin1.h"
+#include "core/Latin1.h"
 #include "controls/SpinEdit.h"
 
 #include <QCheckBox>

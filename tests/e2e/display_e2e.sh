@@ -7,6 +7,8 @@ if [ -z "${TALLIVUE_E2E_DISPLAY:-}" ]; then
     exec env TALLIVUE_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
+# The program must open a real X window here, whatever platform the caller's environment names.
+export QT_QPA_PLATFORM=xcb
 build=$(cd "$1" && pwd)
 shot=${2:-}
 work=$(mktemp -d)

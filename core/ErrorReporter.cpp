@@ -1,4 +1,4 @@
-#include "app/ErrorReporter.h"
+#include "core/ErrorReporter.h"
 
 #include <QMessageBox>
 
