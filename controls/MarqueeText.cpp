@@ -87,10 +87,9 @@ TStripText TMarqueeStyles::BlinkStep(bool reset, std::string_view text, int clie
 
 TStripText TMarqueeStyles::BounceStep(bool reset, std::string_view text, int amount,
                                       int clientWidth, const TMeasureWidth& measure) {
-    // Control codes stripped under a running bounce may leave the index past the shortened
-    // text: the style then starts over, as at a reset.
-    const std::uint32_t lastValidIndex = FBounceDir == 1 ? text.size() + 1 : text.size();
-    if (reset || FBounceIndex > lastValidIndex) {
+    // Control codes stripped under a running bounce may leave a state that no longer describes
+    // a part of the text: the style then starts over, as at a reset.
+    if (reset || !BounceStateFits(text)) {
         FBouncePos = clientWidth;
         FBounceIndex = 1;
         FBounceWindow.clear();
@@ -107,8 +106,22 @@ TStripText TMarqueeStyles::BounceStep(bool reset, std::string_view text, int amo
     return {FBounceWindow, FBouncePos, true};
 }
 
+bool TMarqueeStyles::BounceStateFits(std::string_view text) const {
+    // Moving left the window ends just before the index, moving right it starts just after it.
+    const std::size_t size = FBounceWindow.size();
+    if (FBounceDir == 1)
+        return FBounceIndex >= 1 && FBounceIndex <= text.size() + 1 && size < FBounceIndex;
+    return FBounceIndex <= text.size() && size <= text.size() - FBounceIndex;
+}
+
 void TMarqueeStyles::BounceFitting(std::string_view text, int amount, int clientWidth,
                                    const TMeasureWidth& measure) {
+    // A text that has just come to fit (the control grew, or its font shrank) carries on from
+    // where it stood: the window moves left by the part of the text that was out of view.
+    const std::size_t first =
+        FBounceDir == 1 ? FBounceIndex - 1 - FBounceWindow.size() : FBounceIndex;
+    if (first > 0)
+        FBouncePos -= measure(text.substr(0, first));
     FBounceWindow = text;
     if (FBounceDir == 1) {
         FBouncePos -= amount;
@@ -119,6 +132,9 @@ void TMarqueeStyles::BounceFitting(std::string_view text, int amount, int client
         if (measure(FBounceWindow) + FBouncePos >= clientWidth)
             FBounceDir = 1;
     }
+    // The index keeps describing the whole text as the window, so that the text can stop
+    // fitting at any step and move on from here.
+    FBounceIndex = FBounceDir == 1 ? static_cast<std::uint32_t>(text.size() + 1) : 0;
 }
 
 void TMarqueeStyles::BounceLeft(std::string_view text, int amount, int clientWidth,

@@ -50,6 +50,8 @@ public:
     std::uint32_t BounceIndex() const { return FBounceIndex; }
 
 private:
+    // Whether the bounce's index, direction and window describe a part of `text`.
+    bool BounceStateFits(std::string_view text) const;
     void BounceFitting(std::string_view text, int amount, int clientWidth,
                        const TMeasureWidth& measure);
     void BounceLeft(std::string_view text, int amount, int clientWidth,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 
@@ -188,6 +189,82 @@ TEST(BounceStyle, ALongTextTravelsToItsEndAndBackWithoutWrapping) {
         }
         EXPECT_GE(turnsLeft, 2) << width;
         EXPECT_GE(turnsRight, 2) << width;
+    }
+}
+
+// The bounce as a point moving along a line: where the text's first character stands and which
+// way it goes, turning at the edges the way the style describes for the width of that step.
+struct TBounceCourse {
+    int X;
+    int Dir = 1;
+    void Step(int textWidth, int clientWidth, int amount) {
+        const bool fits = textWidth < clientWidth;
+        if (Dir == 1) {
+            X -= amount;
+            if (fits ? X <= 0 : X + textWidth < clientWidth)
+                Dir = -1;
+        } else {
+            X += amount;
+            if (fits ? X + textWidth >= clientWidth : X > 0)
+                Dir = 1;
+        }
+    }
+};
+
+// Width changes at any moment, with fonts that add up and a kerning one that does not: the state
+// always names a part of the text, and with adding fonts the text follows the course a fixed
+// width gives, carrying on through every change (the sanitizer build checks every index).
+TEST(BounceStyle, ChangesOfWidthKeepItsStateAndItsCourse) {
+    TMarqueeStyles styles;
+    // Just too wide, turned at the left with the whole text in view, then wider and narrower.
+    const std::string book = "Book now"; // 80 pixels
+    styles.BounceStep(true, book, 1, 79, kMeasure);
+    while (styles.BounceDir() == 1)
+        styles.BounceStep(false, book, 1, 79, kMeasure);
+    for (int step = 0; step < 300; ++step)
+        styles.BounceStep(false, book, 1, step < 100 ? 128 : 79, kMeasure);
+
+    std::mt19937 random(12001);
+    for (int round = 0; round < 400; ++round) {
+        const bool kerned = round % 4 == 0;
+        std::array<int, 6> widths{};
+        for (int& width : widths)
+            width = static_cast<int>(random() % 16);
+        const TMeasureWidth adding = [&widths](std::string_view text) {
+            int width = 0;
+            for (const char c : text)
+                width += widths[static_cast<std::size_t>(c - 'a')];
+            return width;
+        };
+        const TMeasureWidth& measure = kerned ? kMeasure : adding;
+        std::string text;
+        for (int n = 1 + random() % 30; n > 0; --n)
+            text += kerned ? "AVWi. x"[random() % 7] : static_cast<char>('a' + random() % 6);
+        const int amount = 1 + static_cast<int>(random() % 20);
+        int clientWidth = 1 + static_cast<int>(random() % 400);
+        TBounceCourse course{clientWidth};
+
+        styles.BounceStep(true, text, amount, clientWidth, measure);
+        course.Step(measure(text), clientWidth, amount);
+        for (int step = 0; step < 500; ++step) {
+            if (random() % 25 == 0)
+                clientWidth = 1 + static_cast<int>(random() % 400);
+            const TStripText strip = styles.BounceStep(false, text, amount, clientWidth, measure);
+            course.Step(measure(text), clientWidth, amount);
+
+            const std::string& window = styles.Window(ssBounce);
+            const std::size_t first = styles.BounceDir() == 1
+                                          ? styles.BounceIndex() - 1 - window.size()
+                                          : styles.BounceIndex();
+            ASSERT_LE(first + window.size(), text.size()) << round << " " << step;
+            ASSERT_EQ(text.substr(first, window.size()), window) << round << " " << step;
+            ASSERT_EQ(strip.X, styles.BouncePos());
+            if (kerned)
+                continue;
+            ASSERT_EQ(styles.BouncePos() - measure(text.substr(0, first)), course.X)
+                << round << " " << step;
+            ASSERT_EQ(styles.BounceDir(), course.Dir) << round << " " << step;
+        }
     }
 }
 
