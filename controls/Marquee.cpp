@@ -3,9 +3,12 @@
 #include "core/ErrorReporter.h"
 #include "core/Latin1.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QMoveEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include <algorithm>
 
@@ -62,7 +65,7 @@ void TMarquee::SetActive(bool active) {
     FActive = active;
     if (!active)
         FTimerTag = 0;
-    if (FActive && isEnabled() && !FScrollText.empty()) {
+    if (MayRun() && !FScrollText.empty()) {
         SetTimerRunning(true); // the first tick, one interval on, starts the style afresh
     } else {
         SetTimerRunning(false);
@@ -169,7 +172,7 @@ void TMarquee::SetStripControlCodes(bool strip) {
 }
 
 std::string TMarquee::CurrentOutput() const {
-    return TimerRunning() ? FStyles.Window(FScrollStyle) : std::string();
+    return TimerRunning() && !FScrollText.empty() ? FStyles.Window(FScrollStyle) : std::string();
 }
 
 void TMarquee::TimerTick() {
@@ -322,7 +325,7 @@ void TMarquee::paintEvent(QPaintEvent*) {
 void TMarquee::changeEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::EnabledChange:
-        SetTimerRunning(FActive && isEnabled());
+        EnabledChanged();
         break;
     case QEvent::FontChange:
         FCell = CellOfFont(font());
@@ -340,14 +343,54 @@ void TMarquee::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
 }
 
-void TMarquee::showEvent(QShowEvent* event) {
-    QFrame::showEvent(event);
-    SetTimerRunning(FActive && isEnabled());
+void TMarquee::setVisible(bool visible) {
+    const bool wasVisible = OwnVisible();
+    QFrame::setVisible(visible);
+    if (OwnVisible() != wasVisible)
+        SetTimerRunning(MayRun());
 }
 
-void TMarquee::hideEvent(QHideEvent* event) {
-    QFrame::hideEvent(event);
-    SetTimerRunning(false);
+void TMarquee::setEnabled(bool enabled) {
+    QFrame::setEnabled(enabled);
+    EnabledChanged();
+}
+
+void TMarquee::EnabledChanged() {
+    // Its window's enabling reaches it too, but only its own counts. Qt says nothing of its own
+    // change while its window is disabled, hence the call from setEnabled as well.
+    if (OwnEnabled() == FWasEnabled)
+        return;
+    FWasEnabled = OwnEnabled();
+    SetTimerRunning(MayRun());
+}
+
+void TMarquee::move(int x, int y) {
+    QFrame::move(x, y);
+    ApplyPendingGeometry();
+}
+
+void TMarquee::resize(int width, int height) {
+    QFrame::resize(width, height);
+    ApplyPendingGeometry();
+}
+
+void TMarquee::setGeometry(int x, int y, int width, int height) {
+    QFrame::setGeometry(x, y, width, height);
+    ApplyPendingGeometry();
+}
+
+void TMarquee::ApplyPendingGeometry() {
+    // What Qt would send at the next showing, sent now, in the order Qt sends it.
+    if (testAttribute(Qt::WA_PendingMoveEvent)) {
+        setAttribute(Qt::WA_PendingMoveEvent, false);
+        QMoveEvent event(pos(), pos());
+        QCoreApplication::sendEvent(this, &event);
+    }
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        setAttribute(Qt::WA_PendingResizeEvent, false);
+        QResizeEvent event(size(), FHandledSize);
+        QCoreApplication::sendEvent(this, &event);
+    }
 }
 
 void TMarquee::moveEvent(QMoveEvent* event) {

@@ -59,6 +59,21 @@ public:
     // Called once after each outside change of position or size.
     std::function<void(TMarquee*)> OnResize;
 
+    // Qt holds back the move and resize of a widget that is not on screen until it is shown;
+    // the marquee takes them at once, with its OnResize, so its height and strip are right
+    // whenever its owner reads them. These hide QWidget's own (which are not virtual).
+    void move(int x, int y);
+    void move(const QPoint& position) { move(position.x(), position.y()); }
+    void resize(int width, int height);
+    void resize(const QSize& size) { resize(size.width(), size.height()); }
+    void setGeometry(int x, int y, int width, int height);
+    void setGeometry(const QRect& rect) {
+        setGeometry(rect.x(), rect.y(), rect.width(), rect.height());
+    }
+    // Its own visibility and enabling pause and resume it; its window's do not.
+    void setVisible(bool visible) override;
+    void setEnabled(bool enabled);
+
     bool TimerRunning() const { return FTimer.isActive(); }
     const TMarqueeStyles& Styles() const { return FStyles; }
     void TimerTick();
@@ -71,8 +86,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -86,6 +99,12 @@ private:
     void FitSurface();
     void PositionChanged();
     void SetTimerRunning(bool running);
+    void ApplyPendingGeometry();
+    void EnabledChanged();
+    // The control's own Visible and Enabled, whatever its window's.
+    bool OwnVisible() const { return !isHidden(); }
+    bool OwnEnabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
+    bool MayRun() const { return FActive && OwnVisible() && OwnEnabled(); }
     void FillClient(const QColor& color);
     void DrawText(QImage& target, std::string_view text, int x, int top) const;
     int CenteredTop(int height) const;
@@ -113,4 +132,5 @@ private:
     QSize FHandledSize;
     bool FInTick = false;
     bool FInPosChange = false;
+    bool FWasEnabled = true; // its own Enabled when last seen
 };

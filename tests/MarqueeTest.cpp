@@ -133,6 +133,43 @@ private slots:
         QCOMPARE(f.Marquee.Styles().ScrollPos(), 165);
     }
 
+    // Its own Visible and Enabled pause it, not its window's; a hidden one still takes its
+    // size at once.
+    void itsOwnVisibilityAndEnablingDecide() {
+        QWidget window;
+        auto* marquee = new TMarquee(&window);
+        marquee->SetActive(true);
+        QVERIFY(marquee->TimerRunning());
+        marquee->hide();
+        QVERIFY(!marquee->TimerRunning());
+        marquee->show();
+        window.show();
+        window.hide();
+        window.setEnabled(false);
+        QVERIFY(marquee->TimerRunning());
+        marquee->setEnabled(false);
+        QVERIFY(!marquee->TimerRunning());
+        marquee->setEnabled(true);
+        window.setEnabled(true);
+        QVERIFY(marquee->TimerRunning());
+
+        marquee->TimerTick();
+        marquee->SetScrollText("");
+        window.show();
+        QVERIFY(!marquee->TimerRunning());
+        QCOMPARE(marquee->CurrentOutput(), std::string());
+
+        window.hide();
+        marquee->SetAutoSizeHeight(true);
+        int resizes = 0;
+        marquee->OnResize = [&](TMarquee*) {
+            ++resizes;
+        };
+        marquee->setGeometry(5, 5, 300, 100);
+        QCOMPARE(resizes, 1);
+        QCOMPARE(marquee->ClientHeight(), marquee->MeasureHeight() + 2);
+    }
+
     void textChangesRestartOnlyWhenTheTextDiffers() {
         TFixture f("A\r\nB ");
         QCOMPARE(f.Marquee.ScrollText(), std::string("A  B "));
