@@ -1,9 +1,9 @@
 #include "app/FormSpeechHost.h"
 
-#include "core/ErrorReporter.h"
 #include "app/MainU.h"
-#include "core/Latin1.h"
 #include "controls/StatusGrid.h"
+#include "core/ErrorReporter.h"
+#include "core/Latin1.h"
 
 #include <QLabel>
 #include <QTimer>

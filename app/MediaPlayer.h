@@ -10,8 +10,9 @@
 struct Mix_Chunk;
 typedef struct _Mix_Music Mix_Music;
 
-// Plays sound files through SDL2_mixer: .wav and .mp3 on a mixer channel of the player's own,
-// so several players sound at once; .mid and .midi on the mixer's one music stream. The audio
+// Plays sound files through SDL2_mixer: short .wav and .mp3 files, decoded whole when opened,
+// on a mixer channel of the player's own, so several players sound at once; long ones, and .mid
+// and .midi, streamed on the mixer's one music stream, so that opening never takes long. The audio
 // device is opened at the first open, and again at a later one if that failed. Every play
 // that started is reported once through OnNotify, on the thread the player lives on, when it
 // ends or is stopped.
@@ -23,6 +24,7 @@ public:
     ~TMediaPlayer() override;
 
     const std::string& FileName() const { return FFileName; }
+    bool SoundFileExists(const std::string& fileName) const override;
     void SetFileName(const std::string& fileName) override { FFileName = fileName; }
     void Open() override;
     void SetNotify(bool notify) override { FNotify = notify; }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -71,14 +70,24 @@ void TTalkingDownload::StartQueue() {
 }
 
 void TTalkingDownload::MediaPlayer1Notify() {
+    // Something inside the player or the host that runs an event loop of its own could bring a
+    // timer tick or another start here half-way through this one: that start does nothing, and
+    // what it queued is taken by this one or by the next completion.
+    if (FStarting)
+        return;
+    FStarting = true;
+    const struct TStarted {
+        bool& Flag;
+        ~TStarted() { Flag = false; }
+    } started{FStarting};
+
     while (!FSpeakQueue.empty()) {
+        // Off the queue before it starts, so that nothing done meanwhile can unbalance the two.
         const std::string file = FSettings.TalkingFolder + FSpeakQueue.front() + ".wav";
-        std::error_code ignored;
-        const bool started = std::filesystem::exists(file, ignored) && StartFront(file);
+        FSpeakQueue.pop_front();
         // Missing files are skipped without a word; one that will not play is dropped too, so
         // the rest of the queue is still heard.
-        FSpeakQueue.pop_front();
-        if (started) {
+        if (FPlayer.SoundFileExists(file) && StartSound(file)) {
             FPlayerIdle = false;
             return;
         }
@@ -89,7 +98,7 @@ void TTalkingDownload::MediaPlayer1Notify() {
     FHost.RestartSpeakTimer();
 }
 
-bool TTalkingDownload::StartFront(const std::string& file) {
+bool TTalkingDownload::StartSound(const std::string& file) {
     std::string error;
     try {
         FPlayer.SetFileName(file);

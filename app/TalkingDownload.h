@@ -68,7 +68,7 @@ public:
 private:
     void StartQueue();
     void Queue(std::string name) { FSpeakQueue.push_back(std::move(name)); }
-    bool StartFront(const std::string& file);
+    bool StartSound(const std::string& file);
 
     TTalkingDownloadHost& FHost;
     TSoundPlayer& FPlayer;
@@ -77,5 +77,6 @@ private:
     std::uint8_t FSpeakMode = 0; // 0 nothing pending, 2 pack announcements, 3 summary
     std::uint8_t FLastColour = 0;
     bool FPlayerIdle = true;
+    bool FStarting = false; // a start of the queue is under way
     std::string FLastError; // reported already, until a sound plays again
 };

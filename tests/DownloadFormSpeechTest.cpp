@@ -4,9 +4,15 @@
 #include "controls/StatusGrid.h"
 #include "support/Tone.h"
 
+#include "core/ErrorReporter.h"
+
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUdpSocket>
 
 // The talking download as the main window owns it: it reads the window's grid and mode
 // caption, paces itself with the window's timer, and plays on the window's player.
@@ -55,6 +61,61 @@ private slots:
         QCOMPARE(form.SpeakTimer->interval(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(form.Talking().PlayerIdle(), 5000);
         QCOMPARE(played, 12);
+    }
+
+    // A failure is shown after its handler has returned, in one box at a time; the window goes
+    // on handling ticks and datagrams while the box waits for OK.
+    void errorBoxesWaitForTheHandlerAndComeOneAtATime() {
+        const TTempFolder folder; // nothing else in it plays, so the failure is not told anew
+        WriteBytes(folder / "05.wav", "This is not a sound.\n");
+        TDownload_Form form;
+        TTalkingSettings settings;
+        settings.TalkingDownload = true;
+        settings.TalkingFolder = folder.Path().string() + "/";
+        form.Talking().SetSettings(settings);
+        form.laMode->setText("Download Packs");
+
+        // A box run inside the handler would run this in the box's own event loop.
+        bool inHandler = true, boxInsideHandler = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* box = QApplication::activeModalWidget(); box && inHandler) {
+                boxInsideHandler = true;
+                box->close();
+            }
+        });
+        form.SpeakStatus(1, 5, psPlayed);
+        form.SpeakTimerTimer();
+        inHandler = false;
+        QVERIFY(!boxInsideHandler);
+        QTRY_COMPARE(Boxes().size(), 1);
+        const QString failure = Boxes()[0]->text();
+        QVERIFY2(failure.contains("05.wav"), qPrintable(failure));
+
+        QUdpSocket controller;
+        for (int tick = 0; tick < 5; ++tick) {
+            form.SpeakStatus(1, 5, psPlayed);
+            form.SpeakTimerTimer();
+            controller.writeDatagram(QByteArray("PACKSTATUS,32"), QHostAddress::LocalHost, 12001);
+            ReportError(failure);
+            ReportError("The next one.");
+            QTest::qWait(20);
+        }
+        QTRY_COMPARE(form.StatusGrid1->GetPackState(1, 1), psPlayed);
+        QCOMPARE(Boxes().size(), 1);
+        Boxes()[0]->button(QMessageBox::Ok)->click();
+        QTRY_VERIFY(Boxes().size() == 1 && Boxes()[0]->text() == "The next one.");
+        Boxes()[0]->button(QMessageBox::Ok)->click();
+        QTest::qWait(100);
+        QVERIFY(Boxes().isEmpty());
+    }
+
+private:
+    static QList<QMessageBox*> Boxes() {
+        QList<QMessageBox*> boxes;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                boxes << box;
+        return boxes;
     }
 };
 

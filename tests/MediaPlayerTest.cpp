@@ -193,6 +193,23 @@ private slots:
                  speech.Host.Errors[0].c_str());
     }
 
+    // Paths are Latin-1 texts inside the program and UTF-8 on the disk; only a file counts.
+    void aFolderBeyondAsciiIsHeardAndAFolderNamedLikeASoundIsNot() {
+        const std::filesystem::path folder = FFolder / "Talliv\xC3\xBC" "e";
+        WriteTone(folder / "01.wav", 0.1, 8000);
+        std::filesystem::create_directories(folder / "red.wav");
+        TSpeech speech(FFolder.Path());
+        TTalkingSettings settings = speech.Talking.Settings();
+        settings.TalkingFolder = FFolder.Path().string() + "/Talliv\xFC" "e/";
+        speech.Talking.SetSettings(settings);
+        speech.Talking.SpeakTeamColour(tcRed);
+        speech.Talking.SpeakNumber(1);
+        speech.Talking.MediaPlayer1Notify();
+        QTRY_VERIFY_WITH_TIMEOUT(speech.Talking.PlayerIdle(), 3000);
+        QCOMPARE(speech.Notifications, 1);
+        QVERIFY(speech.Host.Errors.empty());
+    }
+
     void mp3PlaysAndWaitWaitsForTheEnd() {
         WriteTone(FFolder / "tone.wav", 0.5, 12000);
         QProcess lame;

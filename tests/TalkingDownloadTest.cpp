@@ -203,4 +203,21 @@ TEST_F(Talking, MissingOrBrokenSoundsNeverStallTheQueue) {
     EXPECT_EQ(Host.Errors.size(), 6u);
 }
 
+// A start that runs into the talking download again half-way (a tick or a completion handled
+// by an event loop inside the player or an error box) leaves the queue to the start under way.
+TEST_F(Talking, AStartInsideAStartDoesNothing) {
+    Host.Packs.Set(1, 5, psInUse);
+    Player.OnOpen = [this] {
+        Speech.SpeakTimerTimer();
+    };
+    Speech.SpeakNumber(5);
+    Speech.MediaPlayer1Notify();
+    EXPECT_EQ(Player.Played, TNames{"05"});
+    EXPECT_EQ(Player.Opens, 1);
+    EXPECT_FALSE(Speech.PlayerIdle());
+    // What the tick queued meanwhile follows, in order.
+    EXPECT_EQ(Heard(), (TNames{"05", "Downloaded", "00", "packs", "00", "players", "Still_need",
+                               "red", "05"}));
+}
+
 } // namespace

@@ -6,16 +6,25 @@
 #include "app/TalkingDownload.h"
 #include "controls/GridModel.h"
 
+#include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Records what it is asked to play; a test ends each sound by calling the notification.
 class TRecordingPlayer : public TSoundPlayer {
 public:
+    bool SoundFileExists(const std::string& fileName) const override {
+        return std::filesystem::is_regular_file(fileName);
+    }
     void SetFileName(const std::string& fileName) override { FFile = fileName; }
     void Open() override {
         ++Opens;
+        if (OnOpen)
+            std::exchange(OnOpen, nullptr)(); // once, as an event loop run inside would
+
         if (Unopenable.count(Name()))
             throw TMediaError("cannot open " + Name());
     }
@@ -36,6 +45,7 @@ public:
 
     std::vector<std::string> Played;
     std::set<std::string> Unopenable, Unplayable;
+    std::function<void()> OnOpen;
     int Opens = 0, Closes = 0;
     bool Notify = false, Wait = true;
 
