@@ -57,56 +57,105 @@ std::optional<std::uint32_t> HexNumber(std::string_view text) {
     return value;
 }
 
-// Text is single-byte inside the program: characters beyond Latin-1 become "?".
-void AppendLatin1(std::string& out, std::uint32_t code) {
-    out += code < 0x100 ? static_cast<char>(code) : '?';
-}
-
-std::string Utf16ToLatin1(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const std::uint32_t unit =
-            static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
-        const bool highSurrogate = unit >= 0xD800 && unit < 0xDC00;
-        if (highSurrogate && i + 3 < bytes.size()) {
-            const std::uint32_t next = static_cast<unsigned char>(bytes[i + 2]) |
-                                       static_cast<unsigned char>(bytes[i + 3]) << 8;
-            if (next >= 0xDC00 && next < 0xE000)
-                i += 2; // one character, one "?"
-        }
-        AppendLatin1(out, unit);
+// One character of UTF-8 text at `i`, which moves past it. A byte that begins no well-formed
+// sequence is the Latin-1 character of its value, so no byte of a hand-edited file is dropped.
+// A surrogate encoded on its own decodes as itself: a lone one read from a UTF-16 file is kept
+// that way and goes back as it came.
+std::uint32_t NextChar(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    // How many continuation bytes the lead announces, and the least character needing as many.
+    const int extra = (lead & 0xE0) == 0xC0   ? 1
+                      : (lead & 0xF0) == 0xE0 ? 2
+                      : (lead & 0xF8) == 0xF0 ? 3
+                                              : 0;
+    static constexpr std::uint32_t kLowest[] = {0, 0x80, 0x800, 0x10000};
+    std::uint32_t code = lead & (0x7Fu >> extra);
+    bool wellFormed = extra > 0 && i + extra < text.size();
+    for (int k = 1; wellFormed && k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        wellFormed = (next & 0xC0) == 0x80;
+        code = code << 6 | (next & 0x3Fu);
     }
-    return out;
+    if (!wellFormed || code < kLowest[extra] || code > 0x10FFFF) {
+        ++i;
+        return lead;
+    }
+    i += extra + 1;
+    return code;
 }
 
-std::string Utf8ToLatin1(std::string_view bytes) {
+void AppendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+        return;
+    }
+    static constexpr std::uint32_t kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int extra = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    out += static_cast<char>(kLead[extra] | (code >> (6 * extra)));
+    for (int k = extra - 1; k >= 0; --k)
+        out += static_cast<char>(0x80 | ((code >> (6 * k)) & 0x3F));
+}
+
+void AppendUtf16(std::string& out, std::uint32_t code) {
+    const auto unit = [&](std::uint32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    if (code < 0x10000) {
+        unit(code);
+    } else {
+        unit(0xD800 + ((code - 0x10000) >> 10));
+        unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+    }
+}
+
+// An even number of bytes, UTF-16LE.
+std::string Utf16ToUtf8(std::string_view bytes) {
+    const auto unitAt = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
+    };
     std::string out;
     out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int extra = lead < 0x80    ? 0
-                          : lead >= 0xF0 ? 3
-                          : lead >= 0xE0 ? 2
-                          : lead >= 0xC0 ? 1
-                                         : -1;
-        std::uint32_t code = extra > 0 ? lead & (0x3Fu >> extra) : lead;
-        bool valid = extra >= 0 && i + extra < bytes.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = code << 6 | (next & 0x3Fu);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        std::uint32_t code = unitAt(i);
+        if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
+            const std::uint32_t next = unitAt(i + 2);
+            if (next >= 0xDC00 && next < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
+                i += 2;
+            }
         }
-        AppendLatin1(out, valid ? code : '?');
-        i += valid ? extra + 1 : 1;
+        AppendUtf8(out, code);
     }
     return out;
 }
 
-// The file as single-byte text, whatever encoding its byte-order mark names.
-std::string DecodeFile(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE")) {
-        std::string text = Utf16ToLatin1(bytes.substr(2));
+std::string Utf8ToUtf16(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (std::size_t i = 0; i < text.size();)
+        AppendUtf16(out, NextChar(text, i));
+    return out;
+}
+
+// UTF-8 as the document holds it: whatever is not well formed taken as Latin-1.
+std::string WellFormedUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+        AppendUtf8(out, NextChar(text, i));
+    return out;
+}
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
+
+// The file as UTF-8 text, and the encoding its byte-order mark names.
+std::string DecodeFile(std::string_view bytes, TRegFileEncoding& encoding) {
+    if (bytes.starts_with(kUtf16Bom)) {
+        encoding = TRegFileEncoding::Utf16LeWithBom;
+        std::string text = Utf16ToUtf8(bytes.substr(2));
         if (bytes.size() % 2 != 0) {
             const auto lines = std::count(text.begin(), text.end(), '\n');
             throw TParseFailure{static_cast<int>(lines) + 1,
@@ -114,9 +163,32 @@ std::string DecodeFile(std::string_view bytes) {
         }
         return text;
     }
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        return Utf8ToLatin1(bytes.substr(3));
-    return std::string(bytes);
+    if (bytes.starts_with(kUtf8Bom)) {
+        encoding = TRegFileEncoding::Utf8WithBom;
+        return WellFormedUtf8(bytes.substr(3));
+    }
+    encoding = TRegFileEncoding::SingleByte;
+    return Latin1ToUtf8(bytes);
+}
+
+std::string EncodeFile(std::string_view text, TRegFileEncoding encoding) {
+    switch (encoding) {
+    case TRegFileEncoding::Utf16LeWithBom:
+        return std::string(kUtf16Bom) + Utf8ToUtf16(text);
+    case TRegFileEncoding::Utf8WithBom:
+        return std::string(kUtf8Bom) + std::string(text);
+    case TRegFileEncoding::SingleByte:
+        break;
+    }
+    return Utf8ToLatin1(text);
+}
+
+// What the registry editor counts as a line's width.
+std::size_t CharCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++count)
+        NextChar(text, i);
+    return count;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -157,9 +229,9 @@ public:
             Fail("the file is empty");
         const std::string_view header = Trim(FLines[FIndex]);
         if (header == kHeader4)
-            FUnicode = false;
+            FDocument.Version = TRegFileVersion::Regedit4;
         else if (header == kHeader5)
-            FUnicode = true;
+            FDocument.Version = TRegFileVersion::Version5;
         else
             Fail("a registry file begins with \"REGEDIT4\" or \"" + std::string(kHeader5) + "\"");
         for (++FIndex; FIndex < FLines.size(); ++FIndex)
@@ -241,7 +313,7 @@ private:
         TRegFileKey& key = *FDocument.FindKey(FKey);
         if (rest == "-") {
             std::erase_if(key.Values,
-                          [&](const TRegFileValue& v) { return SameRegName(v.Name, name); });
+                          [&](const TRegFileValue& v) { return SameRegFileName(v.Name, name); });
             return;
         }
         const TRegValue value = ParseData(rest, name);
@@ -325,10 +397,12 @@ private:
     std::string DecodeBytes(std::uint32_t type, std::string bytes) const {
         if (!IsTextType(type))
             return bytes;
-        if (FUnicode) {
+        if (FDocument.Version == TRegFileVersion::Version5) {
             if (bytes.size() % 2 != 0)
                 Fail("the text data has an odd number of bytes");
-            bytes = Utf16ToLatin1(bytes);
+            bytes = Utf16ToUtf8(bytes);
+        } else {
+            bytes = Latin1ToUtf8(bytes);
         }
         if (!bytes.empty() && bytes.back() == '\0')
             bytes.pop_back();
@@ -338,12 +412,18 @@ private:
     std::vector<std::string_view> FLines;
     TRegDocument& FDocument;
     std::size_t FIndex = 0;
-    bool FUnicode = false;
     std::string FKey; // path of the key the value lines belong to
     std::vector<std::string> FComments;
 };
 
-std::string FormatValue(const TRegFileValue& value) {
+// The bytes a text type's hex(n): data spells, its closing zero included.
+std::string TextBytes(std::string_view text, TRegFileVersion version) {
+    if (version == TRegFileVersion::Version5)
+        return Utf8ToUtf16(text) + std::string(2, '\0');
+    return Utf8ToLatin1(text) + '\0';
+}
+
+std::string FormatValue(const TRegFileValue& value, TRegFileVersion version) {
     std::string line = value.Name.empty() ? "@=" : Quote(value.Name) + "=";
     const std::string& data = value.Value.Data;
     const std::uint32_t type = value.Value.Type;
@@ -362,17 +442,20 @@ std::string FormatValue(const TRegFileValue& value) {
     else
         std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(type));
     line += prefix;
-    const std::string bytes = IsTextType(type) ? data + '\0' : data;
+    const std::string bytes = IsTextType(type) ? TextBytes(data, version) : data;
     std::string out;
+    std::size_t width = CharCount(line);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         char piece[4];
         std::snprintf(piece, sizeof piece, i + 1 < bytes.size() ? "%02x," : "%02x",
                       static_cast<unsigned char>(bytes[i]));
-        if (line.size() + 3 + 1 > kMaxLine) {
+        if (width + 3 + 1 > kMaxLine) {
             out += line + "\\\r\n";
             line = "  ";
+            width = line.size();
         }
         line += piece;
+        width += 3;
     }
     return out + line;
 }
@@ -381,7 +464,7 @@ std::string FormatValue(const TRegFileValue& value) {
 
 TRegFileValue* TRegFileKey::FindValue(std::string_view name) {
     for (TRegFileValue& value : Values)
-        if (SameRegName(value.Name, name))
+        if (SameRegFileName(value.Name, name))
             return &value;
     return nullptr;
 }
@@ -399,7 +482,7 @@ void TRegFileKey::SetValue(std::string_view name, const TRegValue& value) {
 
 TRegFileKey* TRegDocument::FindKey(std::string_view path) {
     for (TRegFileKey& key : Keys)
-        if (SameRegName(key.Path, path))
+        if (SameRegFileName(key.Path, path))
             return &key;
     return nullptr;
 }
@@ -411,7 +494,7 @@ const TRegFileKey* TRegDocument::FindKey(std::string_view path) const {
 namespace {
 
 bool IsAtOrBelow(std::string_view keyPath, std::string_view path) {
-    return SameRegName(keyPath.substr(0, path.size()), path) &&
+    return SameRegFileName(keyPath.substr(0, path.size()), path) &&
            (keyPath.size() == path.size() || keyPath[path.size()] == '\\');
 }
 
@@ -436,7 +519,7 @@ void TRegDocument::RemoveKeyTree(std::string_view path) {
 bool ParseRegFile(std::string_view bytes, TRegDocument& document, TRegParseError& error) {
     TRegDocument parsed;
     try {
-        const std::string text = DecodeFile(bytes);
+        const std::string text = DecodeFile(bytes, parsed.Encoding);
         TParser(text, parsed).Run();
     } catch (const TParseFailure& failure) {
         error = TRegParseError{std::max(failure.Line, 1), failure.Message};
@@ -447,7 +530,8 @@ bool ParseRegFile(std::string_view bytes, TRegDocument& document, TRegParseError
 }
 
 std::string FormatRegFile(const TRegDocument& document) {
-    std::string out = std::string(kHeader4) + "\r\n\r\n";
+    std::string out(document.Version == TRegFileVersion::Version5 ? kHeader5 : kHeader4);
+    out += "\r\n\r\n";
     for (const TRegFileKey& key : document.Keys) {
         for (const std::string& comment : key.Comments)
             out += comment + "\r\n";
@@ -455,11 +539,60 @@ std::string FormatRegFile(const TRegDocument& document) {
         for (const TRegFileValue& value : key.Values) {
             for (const std::string& comment : value.Comments)
                 out += comment + "\r\n";
-            out += FormatValue(value) + "\r\n";
+            out += FormatValue(value, document.Version) + "\r\n";
         }
         out += "\r\n";
     }
     for (const std::string& comment : document.TrailingComments)
         out += comment + "\r\n";
+    return EncodeFile(out, document.Encoding);
+}
+
+std::string Latin1ToUtf8(std::string_view latin1) {
+    std::string out;
+    out.reserve(latin1.size() + 8);
+    for (const char c : latin1) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | code >> 6);
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
     return out;
+}
+
+std::string Utf8ToLatin1(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            out += utf8[i++];
+            continue;
+        }
+        const std::uint32_t code = NextChar(utf8, i);
+        out += code < 0x100 ? static_cast<char>(code) : '?';
+    }
+    return out;
+}
+
+bool SameRegFileName(std::string_view a, std::string_view b) {
+    // A letter and its capital are as long in UTF-8: names of different lengths differ.
+    if (a.size() != b.size())
+        return false;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[j]);
+        if (x < 0x80 && y < 0x80) {
+            if (FoldRegLetter(x) != FoldRegLetter(y))
+                return false;
+            ++i, ++j;
+        } else if (FoldRegLetter(NextChar(a, i)) != FoldRegLetter(NextChar(b, j))) {
+            return false;
+        }
+    }
+    return i == a.size() && j == b.size();
 }

@@ -2,15 +2,27 @@
 
 // The registry editor's export format, as a document: keys in file order, each with its values
 // in file order. Reads "REGEDIT4" files (single-byte text) and "Windows Registry Editor Version
-// 5.00" files (UTF-16LE with a byte-order mark, as the editor writes them on Windows); writes
-// REGEDIT4, which the registry editor imports as it stands. Comment lines travel with the key
-// or value after them, so an operator's notes survive a rewrite.
+// 5.00" files (UTF-16LE with a byte-order mark, as the editor writes them on Windows), and
+// writes a document back in the version and encoding it was read in, so that a file exported
+// on Windows keeps every character an operator put there (a new one is single-byte REGEDIT4).
+// Comment lines travel with the key or value after them, so an operator's notes survive a
+// rewrite.
+//
+// Inside the document all text is UTF-8: key paths, value names, comments and the data of the
+// text types. The program's own text is Latin-1; converting between the two is the store's job.
 
 #include "settings/RegistryStore.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Reads UTF-8 leniently: a byte that begins no well-formed sequence stands for the Latin-1
+// character of its value. Characters beyond Latin-1 become "?" on the way to Latin-1.
+std::string Latin1ToUtf8(std::string_view latin1);
+std::string Utf8ToLatin1(std::string_view utf8);
+// SameRegName for the document's UTF-8 text: ASCII and Latin-1 letters without regard to case.
+bool SameRegFileName(std::string_view a, std::string_view b);
 
 struct TRegFileValue {
     std::vector<std::string> Comments; // whole lines, ";" included
@@ -28,7 +40,13 @@ struct TRegFileKey {
     void SetValue(std::string_view name, const TRegValue& value);
 };
 
+// "REGEDIT4" stores the data of the text types in hex(n): as single bytes, version 5 as UTF-16LE.
+enum class TRegFileVersion { Regedit4, Version5 };
+enum class TRegFileEncoding { SingleByte, Utf8WithBom, Utf16LeWithBom };
+
 struct TRegDocument {
+    TRegFileVersion Version = TRegFileVersion::Regedit4;
+    TRegFileEncoding Encoding = TRegFileEncoding::SingleByte;
     std::vector<TRegFileKey> Keys;
     std::vector<std::string> TrailingComments;
 
@@ -41,13 +59,14 @@ struct TRegDocument {
 };
 
 struct TRegParseError {
-    int Line = 0; // counted from 1
-    std::string Message;
+    int Line = 0;        // counted from 1
+    std::string Message; // UTF-8, as the document's text
 };
 
 // False when `bytes` is not a registry export; `error` then says where and why.
 bool ParseRegFile(std::string_view bytes, TRegDocument& document, TRegParseError& error);
 
-// REGEDIT4 with CR LF line ends; long binary values continue over lines as the editor writes
-// them, and texts with line breaks are written in their hexadecimal form.
+// In the document's version and encoding, with CR LF line ends; long binary values continue over
+// lines as the editor writes them, and texts with line breaks are written in their hexadecimal
+// form. A single-byte file gets "?" for each character beyond Latin-1.
 std::string FormatRegFile(const TRegDocument& document);

@@ -100,7 +100,7 @@ void TRegFileStore::Load(const TProblemReporter& reporter) {
         if (in.bad())
             problem << "it cannot be read: " << std::strerror(errno ? errno : EIO);
         else if (!ParseRegFile(content, FDocument, parseError))
-            problem << "line " << parseError.Line << ": " << parseError.Message;
+            problem << "line " << parseError.Line << ": " << Utf8ToLatin1(parseError.Message);
         else
             return;
     }
@@ -141,7 +141,7 @@ bool TRegFileStore::Save() {
 
 bool TRegFileStore::OpenKey(TRootKey root, std::string_view path, bool canCreate) {
     FOpenKey.clear();
-    const std::string full = FullPath(root, path);
+    const std::string full = Latin1ToUtf8(FullPath(root, path));
     if (!FDocument.KeyExists(full)) {
         if (!canCreate)
             return false;
@@ -167,16 +167,32 @@ std::optional<TRegValue> TRegFileStore::ReadValue(std::string_view name) const {
     if (FOpenKey.empty())
         return std::nullopt;
     const TRegFileKey* key = FDocument.FindKey(FOpenKey);
-    const TRegFileValue* value = key ? key->FindValue(name) : nullptr;
-    return value ? std::optional(value->Value) : std::nullopt;
+    const TRegFileValue* stored = key ? key->FindValue(Latin1ToUtf8(name)) : nullptr;
+    if (!stored)
+        return std::nullopt;
+    TRegValue value = stored->Value;
+    if (IsTextType(value.Type))
+        value.Data = Utf8ToLatin1(value.Data);
+    return value;
 }
 
 bool TRegFileStore::WriteValue(std::string_view name, const TRegValue& value) {
     if (FOpenKey.empty())
         return false;
+    const std::string storedName = Latin1ToUtf8(name);
+    TRegValue stored = value;
+    if (IsTextType(value.Type)) {
+        const TRegFileKey* key = FDocument.FindKey(FOpenKey);
+        const TRegFileValue* old = key ? key->FindValue(storedName) : nullptr;
+        // The dialog saves every text it shows. One it shows as it read it keeps what the file
+        // holds, so an operator's characters beyond Latin-1 survive a save that never saw them.
+        const bool unchanged =
+            old && IsTextType(old->Value.Type) && Utf8ToLatin1(old->Value.Data) == value.Data;
+        stored.Data = unchanged ? old->Value.Data : Latin1ToUtf8(value.Data);
+    }
     const TRegDocument before = FDocument;
     // The open key may exist only through a key below it: it gets a section of its own now.
-    FDocument.AddKey(FOpenKey).SetValue(name, value);
+    FDocument.AddKey(FOpenKey).SetValue(storedName, stored);
     if (Save())
         return true;
     FDocument = before;

@@ -5,6 +5,9 @@
 // again, atomically, so it is never left half written and a refused write changes nothing.
 // A file that cannot be read gives an empty registry (so every default), is reported once, and
 // is renamed aside before anything is saved over it.
+//
+// The file keeps any character a Unicode export holds; the program's text is Latin-1. Reads give
+// "?" for each character beyond it, and writing back a text as it was read keeps the stored one.
 
 #include "settings/RegFile.h"
 #include "settings/RegistryStore.h"
@@ -38,5 +41,5 @@ private:
     std::filesystem::path FKeptAside;
     TRegDocument FDocument;
     bool FDamaged = false;
-    std::string FOpenKey; // full path of the open key; empty when none
+    std::string FOpenKey; // full path of the open key, as the document spells it; empty when none
 };

@@ -49,10 +49,8 @@ namespace {
 
 constexpr std::array<unsigned char, 256> MakeFoldTable() {
     std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        const bool latinSmall = c >= 0xE0 && c <= 0xFE && c != 0xF7;
-        table[c] = static_cast<unsigned char>((c >= 'a' && c <= 'z') || latinSmall ? c - 32 : c);
-    }
+    for (std::uint32_t c = 0; c < 256; ++c)
+        table[c] = static_cast<unsigned char>(FoldRegLetter(c));
     return table;
 }
 

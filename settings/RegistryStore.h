@@ -66,3 +66,9 @@ public:
 // Key paths and value names compare as the registry compares them: letters without regard to
 // case, Latin-1 letters included.
 bool SameRegName(std::string_view a, std::string_view b);
+// A character (a Unicode code point) as SameRegName compares it: a small ASCII or Latin-1
+// letter as its capital, anything else as it is.
+constexpr std::uint32_t FoldRegLetter(std::uint32_t code) {
+    const bool latinSmall = code >= 0xE0 && code <= 0xFE && code != 0xF7;
+    return (code >= 'a' && code <= 'z') || latinSmall ? code - 32 : code;
+}

@@ -155,7 +155,7 @@ private slots:
             expected = {
                 {kTallivue, "ShowBars", kRegDword, Dword(1)},
                 {kTallivue, "ClockPosition", kRegDword, Dword(2)},
-                {kTallivue, "Title", kRegSz, "/srv/arena/Title \xE9.gif"},
+                {kTallivue, "Title", kRegSz, "/srv/arena/Title \xC3\xA9.gif"},
                 {kTallivue, "Text Played", kRegSz, "Gespielt"},
                 {kTallivue, "PacksPerTeam", kRegDword, Dword(12)},
                 {kTallivue, "SetFullX", kRegDword, Dword(-1920)},

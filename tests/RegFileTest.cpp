@@ -65,7 +65,7 @@ TEST(RegFile, EveryValueTypeSurvivesWritingAndReading) {
         allBytes += static_cast<char>(i);
     TRegDocument document;
     TRegFileKey& key = document.AddKey(kTallivue);
-    key.SetValue("Msg1", MakeStringValue("Say \"hi\" to C:\\Arena\\ \xE9t\xE9"));
+    key.SetValue("Msg1", MakeStringValue("Say \"hi\" to C:\\Arena\\ \xC3\xA9t\xC3\xA9"));
     key.SetValue("Empty", MakeStringValue(""));
     key.SetValue("Two lines", MakeStringValue("first\r\nsecond\rthird\n"));
     key.SetValue("Expand", TRegValue{kRegExpandSz, "%SystemRoot%\\Media"});
@@ -135,13 +135,15 @@ TEST(RegFile, ReadsAUnicodeVersion5Export) {
         u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue\\Language]\r\n"
         u"\"Idle\"=\"\u00c9tat \U0001F600\"\r\n"));
     const std::vector<TEntry> expected = {
-        // Characters beyond Latin-1 become "?", one per character.
-        {kTallivue, "Msg1", kRegSz, "Caf\xE9 \"open\" ?"},
-        {kTallivue, "Talking Folder", kRegExpandSz, "C:\\Sounds\\\xE9"},
+        // Every character kept, as UTF-8.
+        {kTallivue, "Msg1", kRegSz, "Caf\xC3\xA9 \"open\" \xCE\xA9"},
+        {kTallivue, "Talking Folder", kRegExpandSz, "C:\\Sounds\\\xC3\xA9"},
         {kTallivue, "ShowBars", kRegDword, std::string("\x07\0\0\0", 4)},
-        {kTallivue + "\\Language", "Idle", kRegSz, "\xC9tat ?"},
+        {kTallivue + "\\Language", "Idle", kRegSz, "\xC3\x89tat \xF0\x9F\x98\x80"},
     };
     EXPECT_EQ(Entries(document), expected);
+    EXPECT_EQ(document.Version, TRegFileVersion::Version5);
+    EXPECT_EQ(document.Encoding, TRegFileEncoding::Utf16LeWithBom);
 }
 
 TEST(RegFile, HandEditsAreReadLeniently) {
@@ -166,10 +168,11 @@ TEST(RegFile, HandEditsAreReadLeniently) {
                   .Keys[0]
                   .Values[0]
                   .Value.Data,
-              "Caf\xE9");
+              "Caf\xC3\xA9");
 
     // Comments go back where they were, with the key or value after them, or at the end.
     const std::string text = FormatRegFile(document);
+    EXPECT_TRUE(text.starts_with("\xEF\xBB\xBFREGEDIT4\r\n")) << text;
     EXPECT_NE(text.find("; Tallivue's settings\r\n[" + kTallivue + "]\r\n"), std::string::npos)
         << text;
     EXPECT_TRUE(text.ends_with("\r\n; the end\r\n")) << text;
@@ -345,6 +348,40 @@ TEST(RegFileStore, AFolderWhereTheFileShouldBeIsReportedAndMovedAside) {
     EXPECT_TRUE(store.OpenKey(TRootKey::LocalMachine, kSettingsKey, true));
     EXPECT_EQ(ReadBytes(store.KeptAside() / "notes.txt"), "an operator's notes");
     EXPECT_TRUE(std::filesystem::is_regular_file(file));
+}
+
+TEST(RegFileStore, AUnicodeExportKeepsEveryCharacterThroughTheProgramsSaves) {
+    const TTempFolder folder;
+    const auto file = folder / "Tallivue.reg";
+    // As the registry editor exports it, and so as a save writes it back.
+    const std::u16string exported =
+        u"Windows Registry Editor Version 5.00\r\n\r\n"
+        u"; \u00c9crit par \u0141ukasz\r\n"
+        u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n"
+        u"\"\u03a91\"=\"Omega\"\r\n"
+        u"\"\u03a81\"=\"Psi\"\r\n"
+        u"\"Msg1\"=\"Caf\u00e9 \u0428\u0443\u0442\u0435\u0440 \U0001F600\"\r\n"
+        u"\"Talking Folder\"=hex(2):43,00,3a,00,5c,00,a9,03,00,00\r\n"
+        u"\"Mode\"=dword:00000001\r\n\r\n";
+    WriteBytes(file, Utf16File(exported));
+
+    TRegistryDef reg(std::make_unique<TRegFileStore>(file));
+    ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
+    // The program's text is Latin-1: one "?" for each character beyond it.
+    EXPECT_EQ(reg.ReadStringDef("Msg1", ""), "Caf\xE9 ????? ?");
+    EXPECT_EQ(reg.ReadStringDef("Talking Folder", ""), "C:\\?");
+    EXPECT_EQ(reg.ReadStringDef("?1", "none"), "none");
+
+    // A dialog saving every value as it showed it changes nothing in the file.
+    reg.WriteString("Msg1", reg.ReadStringDef("Msg1", ""));
+    reg.WriteInteger("Mode", 1);
+    EXPECT_EQ(ReadBytes(file), Utf16File(exported));
+
+    reg.WriteString("Msg1", "Caf\xE9 ferm\xE9");
+    std::u16string changed = exported;
+    const std::u16string_view before = u"Caf\u00e9 \u0428\u0443\u0442\u0435\u0440 \U0001F600";
+    changed.replace(changed.find(before), before.size(), u"Caf\u00e9 ferm\u00e9");
+    EXPECT_EQ(ReadBytes(file), Utf16File(changed));
 }
 
 // Saving fails as a whole: the old file stays as it was, and the store as the file says.
