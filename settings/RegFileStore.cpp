@@ -1,29 +1,38 @@
 #include "settings/RegFileStore.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <mutex>
+#include <optional>
+#include <random>
 #include <set>
 #include <sstream>
 #include <utility>
 
-#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
 #include <unistd.h>
 #endif
 
 namespace {
 
-// One report per damaged content of one file, however many times the settings are read: the
-// display re-reads them at every activation.
-bool FirstReportOf(const std::filesystem::path& file, const std::string& content) {
+// One report per problem with one file, however many times the settings are read: the display
+// re-reads them at every activation.
+bool FirstReportOf(const std::filesystem::path& file, const std::string& problem) {
     static std::mutex guard;
     static std::set<std::pair<std::string, std::size_t>> reported;
     const std::lock_guard lock(guard);
-    return reported.emplace(file.string(), std::hash<std::string>{}(content)).second;
+    return reported.emplace(file.string(), std::hash<std::string>{}(problem)).second;
 }
 
 std::string Timestamp() {
@@ -50,22 +59,162 @@ std::string FullPath(TRootKey root, std::string_view path) {
     return full;
 }
 
-// Writes `bytes` beside `file` and renames it over `file`, so a crash or a full disk leaves
-// either the old file or the new one, never a part of either.
+// File handles rather than streams: their errors say why (no permission, no handles left),
+// which decides whether a file is damaged or only out of reach.
+#ifdef _WIN32
+int OpenToRead(const std::filesystem::path& file) {
+    return _wopen(file.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+int CreateNew(const std::filesystem::path& file, bool ownerOnly) {
+    (void)ownerOnly; // Windows files carry no such bits
+    return _wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+}
+long ReadSome(int handle, char* buffer, std::size_t size) {
+    return _read(handle, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1 << 30)));
+}
+long WriteSome(int handle, const char* bytes, std::size_t size) {
+    return _write(handle, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1 << 30)));
+}
+bool SyncToDisk(int handle) {
+    return _commit(handle) == 0;
+}
+int CloseFile(int handle) {
+    return _close(handle);
+}
+bool MayWrite(const std::filesystem::path& file) {
+    return _waccess(file.c_str(), 2) == 0;
+}
+std::uint64_t ProcessId() {
+    return static_cast<std::uint64_t>(_getpid());
+}
+void KeepOwnerAndMode(int, const std::filesystem::path&) {}
+#else
+int OpenToRead(const std::filesystem::path& file) {
+    return open(file.c_str(), O_RDONLY | O_CLOEXEC);
+}
+// Until it has the old file's owner and mode, a replacement is no one else's to read.
+int CreateNew(const std::filesystem::path& file, bool ownerOnly) {
+    return open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
+}
+long ReadSome(int handle, char* buffer, std::size_t size) {
+    return read(handle, buffer, size);
+}
+long WriteSome(int handle, const char* bytes, std::size_t size) {
+    return write(handle, bytes, size);
+}
+bool SyncToDisk(int handle) {
+    return fsync(handle) == 0;
+}
+int CloseFile(int handle) {
+    return close(handle);
+}
+// What the system says for this user, so that the superuser keeps the superuser's rights.
+bool MayWrite(const std::filesystem::path& file) {
+    return access(file.c_str(), W_OK) == 0;
+}
+std::uint64_t ProcessId() {
+    return static_cast<std::uint64_t>(getpid());
+}
+// Best effort: only the superuser may give a file to someone else, and a user only to a group
+// of their own; whatever cannot be carried over stays as a new file gets it.
+void KeepOwnerAndMode(int handle, const std::filesystem::path& file) {
+    struct stat old {};
+    if (stat(file.c_str(), &old) != 0)
+        return;
+    if (fchown(handle, old.st_uid, old.st_gid) != 0 &&
+        fchown(handle, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // it keeps the owner and group a new file gets
+    }
+    fchmod(handle, old.st_mode & 07777);
+}
+#endif
+
+// 0, or the reason the whole of `file` could not be read (ENOENT when there is none).
+int ReadWholeFile(const std::filesystem::path& file, std::string& content) {
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error))
+        return EISDIR;
+    const int handle = OpenToRead(file);
+    if (handle < 0)
+        return errno;
+    char buffer[16384];
+    for (;;) {
+        const long count = ReadSome(handle, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            const int reason = count < 0 ? errno : 0;
+            CloseFile(handle);
+            return reason;
+        }
+        content.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+bool WriteAll(int handle, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const long count = WriteSome(handle, bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+// Unpredictable enough that processes saving at the same moment pick different names; the
+// exclusive creation is what makes each name one save's own.
+std::string RandomSuffix() {
+    static std::atomic<std::uint64_t> sequence = [] {
+        try {
+            return std::uint64_t{std::random_device{}()} << 32 | std::random_device{}();
+        } catch (...) {
+            return std::uint64_t{0};
+        }
+    }();
+    std::uint64_t x =
+        sequence.fetch_add(0x9E3779B97F4A7C15u) ^ (ProcessId() << 40) ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    x ^= x >> 31;
+    char text[20];
+    std::snprintf(text, sizeof text, "%012llx",
+                  static_cast<unsigned long long>(x & 0xFFFFFFFFFFFFu));
+    return text;
+}
+
+// A file of this save's own beside `file`; -1 with errno set when none can be made.
+int CreateTemporaryBeside(const std::filesystem::path& file, bool ownerOnly,
+                          std::filesystem::path& temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = file;
+        temporary += ".new-" + RandomSuffix();
+        const int handle = CreateNew(temporary, ownerOnly);
+        if (handle >= 0 || errno != EEXIST)
+            return handle;
+    }
+    return -1;
+}
+
+// Writes `bytes` to a file of its own beside `file` and renames it over `file`, so a crash, a
+// full disk or another process saving at the same moment leaves either the old file or a whole
+// new one, never a part of either.
 bool ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
-    std::filesystem::path temporary = file;
-    temporary += ".new";
-    std::FILE* out = std::fopen(temporary.string().c_str(), "wb");
-    if (!out)
+    const bool replacing = std::filesystem::exists(file, error);
+    error.clear();
+    std::filesystem::path temporary;
+    const int handle = CreateTemporaryBeside(file, replacing, temporary);
+    if (handle < 0)
         return false;
-    bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
-#ifndef _WIN32
-    written = written && fsync(fileno(out)) == 0;
-#endif
-    written = std::fclose(out) == 0 && written;
+    if (replacing)
+        KeepOwnerAndMode(handle, file);
+    bool written = WriteAll(handle, bytes) && SyncToDisk(handle);
+    written = CloseFile(handle) == 0 && written;
     if (written)
         std::filesystem::rename(temporary, file, error);
     if (!written || error) {
@@ -73,6 +222,30 @@ bool ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
         return false;
     }
     return true;
+}
+
+// Where a save goes: through every symbolic link to the file it ends at, so the links stay.
+std::optional<std::filesystem::path> FinalTarget(std::filesystem::path file) {
+    for (int links = 0; links < 40; ++links) {
+        std::error_code error;
+        const auto status = std::filesystem::symlink_status(file, error);
+        if (!std::filesystem::is_symlink(status))
+            return status.type() == std::filesystem::file_type::not_found || !error
+                       ? std::optional(file)
+                       : std::nullopt;
+        const std::filesystem::path next = std::filesystem::read_symlink(file, error);
+        if (error)
+            return std::nullopt;
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    return std::nullopt; // a loop of links
+}
+
+// A write goes ahead only where the system lets this user write; a file that is not there yet
+// is made.
+bool MayReplace(const std::filesystem::path& file) {
+    std::error_code error;
+    return !std::filesystem::exists(std::filesystem::symlink_status(file, error)) || MayWrite(file);
 }
 
 } // namespace
@@ -83,47 +256,47 @@ TRegFileStore::TRegFileStore(std::filesystem::path file, TProblemReporter report
 }
 
 void TRegFileStore::Load(const TProblemReporter& reporter) {
-    std::error_code error;
-    if (!std::filesystem::exists(FFile, error) && !error)
-        return; // no settings saved yet
-
-    std::ifstream in(FFile, std::ios::binary);
     std::string content;
-    std::ostringstream problem;
+    const int reason = ReadWholeFile(FFile, content);
+    if (reason == ENOENT)
+        return; // no settings saved yet
     TRegParseError parseError;
-    if (std::filesystem::is_directory(FFile, error)) {
+    std::ostringstream problem;
+    if (reason == EISDIR) {
+        FCondition = TCondition::Damaged;
         problem << "it is a folder";
-    } else if (!in) {
-        problem << "it cannot be opened: " << std::strerror(errno ? errno : EACCES);
+    } else if (reason != 0) {
+        FCondition = TCondition::Unreadable;
+        problem << std::strerror(reason);
+    } else if (!ParseRegFile(content, FDocument, parseError)) {
+        FCondition = TCondition::Damaged;
+        problem << "line " << parseError.Line << ": " << Utf8ToLatin1(parseError.Message);
     } else {
-        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
-            problem << "it cannot be read: " << std::strerror(errno ? errno : EIO);
-        else if (!ParseRegFile(content, FDocument, parseError))
-            problem << "line " << parseError.Line << ": " << Utf8ToLatin1(parseError.Message);
-        else
-            return;
+        return;
     }
 
-    FDamaged = true;
     FDocument = {};
-    if (reporter && FirstReportOf(FFile, content))
+    const char* consequence =
+        FCondition == TCondition::Damaged
+            ? "It is using its built-in settings. Before anything is written to the settings, "
+              "the file will be renamed to end in \".damaged-<date>-<time>\", so that nothing "
+              "in it is lost."
+            : "It is using its built-in settings and leaves the file as it is: the settings "
+              "cannot be saved until the file can be read again.";
+    if (reporter && FirstReportOf(FFile, problem.str() + '\0' + content))
         reporter("Tallivue cannot read its settings file\n" + FFile.string() + "\n(" +
-                 problem.str() +
-                 ").\n\nIt is using its built-in settings. Before anything is written to the "
-                 "settings, the file will be renamed to end in \".damaged-<date>-<time>\", so "
-                 "that nothing in it is lost.");
+                 problem.str() + ").\n\n" + consequence);
 }
 
-bool TRegFileStore::KeepDamagedFileAside() {
+bool TRegFileStore::KeepDamagedFileAside(const std::filesystem::path& target) {
     std::error_code error;
-    if (!std::filesystem::exists(FFile, error))
+    if (!std::filesystem::exists(target, error))
         return !error;
-    const std::string stem = FFile.string() + ".damaged-" + Timestamp();
+    const std::string stem = target.string() + ".damaged-" + Timestamp();
     std::filesystem::path aside = stem;
     for (int n = 2; std::filesystem::exists(aside, error); ++n)
         aside = stem + "-" + std::to_string(n);
-    std::filesystem::rename(FFile, aside, error);
+    std::filesystem::rename(target, aside, error);
     if (error)
         return false;
     FKeptAside = aside;
@@ -131,12 +304,17 @@ bool TRegFileStore::KeepDamagedFileAside() {
 }
 
 bool TRegFileStore::Save() {
-    if (FDamaged) {
-        if (!KeepDamagedFileAside())
+    if (FCondition == TCondition::Unreadable)
+        return false;
+    const auto target = FinalTarget(FFile);
+    if (!target || !MayReplace(*target))
+        return false;
+    if (FCondition == TCondition::Damaged) {
+        if (!KeepDamagedFileAside(*target))
             return false;
-        FDamaged = false;
+        FCondition = TCondition::Usable;
     }
-    return ReplaceFile(FFile, FormatRegFile(FDocument));
+    return ReplaceFile(*target, FormatRegFile(FDocument));
 }
 
 bool TRegFileStore::OpenKey(TRootKey root, std::string_view path, bool canCreate) {

@@ -3,8 +3,11 @@
 // The registry where there is none: one registry-export file holding every key and value with
 // its type. The file is read once, when the store is made; every write saves the whole file
 // again, atomically, so it is never left half written and a refused write changes nothing.
-// A file that cannot be read gives an empty registry (so every default), is reported once, and
-// is renamed aside before anything is saved over it.
+// A file whose content cannot be parsed gives an empty registry (so every default), is
+// reported once, and is renamed aside before anything is saved over it. A file that exists but
+// cannot be opened or read is reported once too, but it is not damaged: it is left alone, and
+// every write is refused, since a save would replace settings the store never saw. A file the
+// user may not write is not replaced either; a symbolic link is saved through.
 //
 // The file keeps any character a Unicode export holds; the program's text is Latin-1. Reads give
 // "?" for each character beyond it, and writing back a text as it was read keeps the stored one.
@@ -33,13 +36,15 @@ public:
     const std::filesystem::path& KeptAside() const { return FKeptAside; }
 
 private:
+    enum class TCondition { Usable, Damaged, Unreadable };
+
     void Load(const TProblemReporter& reporter);
     bool Save();
-    bool KeepDamagedFileAside();
+    bool KeepDamagedFileAside(const std::filesystem::path& target);
 
     std::filesystem::path FFile;
     std::filesystem::path FKeptAside;
     TRegDocument FDocument;
-    bool FDamaged = false;
+    TCondition FCondition = TCondition::Usable;
     std::string FOpenKey; // full path of the open key, as the document spells it; empty when none
 };

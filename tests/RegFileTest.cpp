@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <random>
 #include <tuple>
@@ -13,6 +16,7 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -384,22 +388,129 @@ TEST(RegFileStore, AUnicodeExportKeepsEveryCharacterThroughTheProgramsSaves) {
     EXPECT_EQ(ReadBytes(file), Utf16File(changed));
 }
 
-// Saving fails as a whole: the old file stays as it was, and the store as the file says.
-void ExpectRefusedSave(const std::filesystem::path& file) {
-    const std::string before = ReadBytes(file);
-    TRegistryDef reg(std::make_unique<TRegFileStore>(file));
-    ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
-    try {
-        reg.WriteString("Msg1", "new text");
-        ADD_FAILURE() << "the save should have failed";
-    } catch (const TRegistryError& error) {
-        EXPECT_STREQ(error.what(), "Failed to set data for 'Msg1'");
-    }
-    EXPECT_EQ(ReadBytes(file), before);
-    EXPECT_EQ(reg.ReadStringDef("Msg1", "d"), "old text");
-    EXPECT_FALSE(reg.OpenKey(kLanguageKey, true)); // creating a key is a save too
-    EXPECT_FALSE(reg.OpenKey(kLanguageKey, false));
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
+
+#ifndef _WIN32
+
+// Runs `body` in processes of its own until `until`; each exits with success when no round
+// failed.
+template <typename TBody>
+pid_t RepeatInAChild(std::chrono::steady_clock::time_point until, TBody body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        bool failed = false;
+        while (!failed && std::chrono::steady_clock::now() < until)
+            failed = !body();
+        _exit(failed ? 1 : 0);
+    }
+    return child;
+}
+
+void ExpectSucceeded(pid_t child) {
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// Two displays saving at the same moment each write a file of their own, so a third reading
+// meanwhile finds the old file or a whole new one, never one half written.
+TEST(RegFileStore, SavesAtTheSameMomentNeverShowAHalfWrittenFile) {
+    const TTempFolder folder;
+    const auto file = folder / "Tallivue.reg";
+    WriteBytes(file, "REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    std::vector<pid_t> children;
+    for (const std::string name : {"Msg1", "Msg2"}) {
+        children.push_back(RepeatInAChild(until, [&, name] {
+            bool reported = false;
+            TRegFileStore store(file, [&](const std::string&) { reported = true; });
+            return store.OpenKey(TRootKey::LocalMachine, kSettingsKey, false) &&
+                   store.WriteValue(name, MakeStringValue(std::string(30000, name.back()))) &&
+                   !reported;
+        }));
+    }
+    children.push_back(RepeatInAChild(until, [&] {
+        bool reported = false;
+        TRegFileStore store(file, [&](const std::string&) { reported = true; });
+        return store.OpenKey(TRootKey::LocalMachine, kSettingsKey, false) && !reported;
+    }));
+    for (const pid_t child : children)
+        ExpectSucceeded(child);
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"Tallivue.reg"});
+}
+
+// The superuser may write anywhere: what a user may not do is tried by an unprivileged child.
+void AsAnUnprivilegedUser(const std::function<void()>& test) {
+    if (geteuid() != 0) {
+        test();
+        return;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+        test();
+        _exit(dropped && !::testing::Test::HasFailure() ? 0 : 1);
+    }
+    ExpectSucceeded(child);
+}
+
+// Every file handle the process may have is in use, as in a program that leaks them.
+class TNoFileHandlesLeft {
+public:
+    TNoFileHandlesLeft() {
+        getrlimit(RLIMIT_NOFILE, &FPrevious);
+        const int lowestFree = open("/dev/null", O_RDONLY);
+        close(lowestFree);
+        rlimit none = FPrevious;
+        none.rlim_cur = static_cast<rlim_t>(lowestFree);
+        setrlimit(RLIMIT_NOFILE, &none);
+    }
+    ~TNoFileHandlesLeft() { setrlimit(RLIMIT_NOFILE, &FPrevious); }
+    TNoFileHandlesLeft(const TNoFileHandlesLeft&) = delete;
+    TNoFileHandlesLeft& operator=(const TNoFileHandlesLeft&) = delete;
+
+private:
+    rlimit FPrevious{};
+};
+
+TEST(RegFileStore, SavingKeepsTheFilesLinksModeAndOwner) {
+    const TTempFolder folder;
+    const auto target = folder / "arena" / "settings.reg";
+    WriteBytes(target, "REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n");
+    const bool root = geteuid() == 0;
+    // The superuser keeps the superuser's rights, even over a file that is not writable.
+    const mode_t mode = root ? 0440 : 0640;
+    ASSERT_EQ(chmod(target.c_str(), mode), 0);
+    if (root) {
+        ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    }
+    const auto link = folder / "Outrider" / "Tallivue.reg";
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::create_symlink("../arena/settings.reg", link);
+
+    {
+        TRegistryDef reg(std::make_unique<TRegFileStore>(link));
+        ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
+        reg.WriteString("Msg1", "saved through the link");
+    }
+    ASSERT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link), "../arena/settings.reg");
+    EXPECT_NE(ReadBytes(target).find("saved through the link"), std::string::npos);
+    struct stat saved {};
+    ASSERT_EQ(stat(target.c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 07777, mode);
+    if (root) {
+        EXPECT_TRUE(saved.st_uid == 65534 && saved.st_gid == 65534);
+    }
+    EXPECT_EQ(FilesIn(target.parent_path()), std::vector<std::string>{"settings.reg"});
+}
+#endif
 
 class RefusedSave : public ::testing::Test {
 protected:
@@ -410,12 +521,61 @@ protected:
     std::filesystem::path FFile = FFolder / "Tallivue.reg";
 };
 
-TEST_F(RefusedSave, WhenTheNewFileCannotBeMade) {
-    std::filesystem::create_directory(FFolder / "Tallivue.reg.new");
+struct TNothingInTheWay {};
+
+// Saving fails as a whole while a `TObstacle` is in place: the old file stays as it was, and
+// the store as the file says. Only the saves run with the obstacle; checks run without it.
+template <typename TObstacle = TNothingInTheWay>
+void ExpectRefusedSave(const std::filesystem::path& file) {
+    const std::string before = ReadBytes(file);
+    TRegistryDef reg(std::make_unique<TRegFileStore>(file));
+    ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
+    std::exception_ptr refusal;
+    bool created = true;
+    {
+        [[maybe_unused]] const TObstacle obstacle;
+        try {
+            reg.WriteString("Msg1", "new text");
+        } catch (...) {
+            refusal = std::current_exception();
+        }
+        created = reg.OpenKey(kLanguageKey, true); // creating a key is a save too
+    }
+    try {
+        if (refusal)
+            std::rethrow_exception(refusal);
+        ADD_FAILURE() << "the save should have failed";
+    } catch (const TRegistryError& error) {
+        EXPECT_STREQ(error.what(), "Failed to set data for 'Msg1'");
+    }
+    EXPECT_FALSE(created);
+    EXPECT_FALSE(reg.OpenKey(kLanguageKey, false));
+    EXPECT_EQ(ReadBytes(file), before);
+    ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
+    EXPECT_EQ(reg.ReadStringDef("Msg1", "d"), "old text");
+    EXPECT_EQ(FilesIn(file.parent_path()), std::vector<std::string>{file.filename().string()});
+}
+
+// Made read-only by an administrator: not replaced, though the folder would let it be.
+TEST_F(RefusedSave, WhenTheFileIsReadOnly) {
+    using std::filesystem::perms;
+    std::filesystem::permissions(FFile,
+                                 perms::owner_write | perms::group_write | perms::others_write,
+                                 std::filesystem::perm_options::remove);
+#ifdef _WIN32
     ExpectRefusedSave(FFile);
+#else
+    chmod(FFolder.Path().c_str(), 0777);
+    AsAnUnprivilegedUser([&] { ExpectRefusedSave(FFile); });
+#endif
+    std::filesystem::permissions(FFile, perms::owner_write, std::filesystem::perm_options::add);
 }
 
 #ifndef _WIN32
+TEST_F(RefusedSave, WhenTheNewFileCannotBeMade) {
+    ExpectRefusedSave<TNoFileHandlesLeft>(FFile);
+}
+
 TEST_F(RefusedSave, WhenTheDiskIsFull) {
     rlimit previous{};
     getrlimit(RLIMIT_FSIZE, &previous);
@@ -426,26 +586,61 @@ TEST_F(RefusedSave, WhenTheDiskIsFull) {
     ExpectRefusedSave(FFile);
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(std::filesystem::exists(FFolder / "Tallivue.reg.new"));
 }
 
 TEST_F(RefusedSave, WhenTheFolderIsReadOnly) {
     chmod(FFolder.Path().c_str(), 0555);
-    if (geteuid() != 0) {
-        ExpectRefusedSave(FFile);
-    } else {
-        // The superuser writes anywhere: the save is tried by an unprivileged child.
-        const pid_t child = fork();
-        if (child == 0) {
-            const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
-            ExpectRefusedSave(FFile);
-            _exit(dropped && !::testing::Test::HasFailure() ? 0 : 1);
-        }
-        int status = -1;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    AsAnUnprivilegedUser([&] { ExpectRefusedSave(FFile); });
     chmod(FFolder.Path().c_str(), 0755);
+}
+
+// A file that is there but out of reach is not damaged: it is reported once, the settings run
+// on their defaults, and no save moves the file aside or puts those defaults in its place.
+TEST_F(RefusedSave, WhenTheFileCannotBeOpened) {
+    const std::string before = ReadBytes(FFile);
+    const auto expectDefaultsAndNoSave = [&](TRegistryDef& reg,
+                                             const std::vector<std::string>& reports,
+                                             const std::string& reason) {
+        ASSERT_EQ(reports.size(), 1u);
+        for (const std::string& part : {FFile.string(), reason, std::string("built-in settings")})
+            EXPECT_NE(reports[0].find(part), std::string::npos) << part << "\n" << reports[0];
+        EXPECT_FALSE(reg.OpenKey(kSettingsKey, false));
+        EXPECT_EQ(reg.ReadStringDef("Msg1", "default"), "default");
+        EXPECT_FALSE(reg.OpenKey(kSettingsKey, true));
+        EXPECT_FALSE(reg.OpenKey(kLanguageKey, true));
+    };
+    const auto expectFileAsItWas = [&] {
+        EXPECT_EQ(ReadBytes(FFile), before);
+        EXPECT_EQ(FilesIn(FFolder.Path()), std::vector<std::string>{"Tallivue.reg"});
+    };
+
+    {
+        TRegistryDef readable(std::make_unique<TRegFileStore>(FFile));
+        ASSERT_TRUE(readable.OpenKey(kSettingsKey, false));
+        EXPECT_EQ(readable.ReadStringDef("Msg1", ""), "old text");
+    }
+    // No file handles left while the store reads, though there are again when it would save.
+    std::vector<std::string> reports;
+    std::unique_ptr<TRegistryDef> reg;
+    {
+        const TNoFileHandlesLeft none;
+        reg = std::make_unique<TRegistryDef>(std::make_unique<TRegFileStore>(
+            FFile, [&](const std::string& message) { reports.push_back(message); }));
+    }
+    expectDefaultsAndNoSave(*reg, reports, "Too many open files");
+    expectFileAsItWas();
+
+    // No permission to read it, in a folder that would let it be replaced.
+    chmod(FFolder.Path().c_str(), 0777);
+    chmod(FFile.c_str(), geteuid() == 0 ? 0600 : 0); // the child is not the owner; a user is
+    AsAnUnprivilegedUser([&] {
+        std::vector<std::string> ownReports;
+        TRegistryDef unprivileged(std::make_unique<TRegFileStore>(
+            FFile, [&](const std::string& message) { ownReports.push_back(message); }));
+        expectDefaultsAndNoSave(unprivileged, ownReports, "Permission denied");
+    });
+    chmod(FFile.c_str(), 0600);
+    expectFileAsItWas();
 }
 #endif
 
