@@ -3,14 +3,17 @@
 
 #include "settings/RegistryDef.h"
 
-#include "core/Latin1.h"
 #include "controls/SpinEdit.h"
+#include "core/Latin1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -43,7 +46,12 @@ void TRegistryDef::ReadControl(QObject* component) const {
         // A number that is no item's index leaves no item chosen (-1).
         list->setCurrentIndex(ReadIntegerDef(name, list->currentIndex()));
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->setText(FromLatin1(ReadStringDef(name, ToLatin1(edit->text()))));
+        const QString text = FromLatin1(ReadStringDef(name, ToLatin1(edit->text())));
+        // An edit cuts its text at its length limit, and the dialog saves what the edit holds:
+        // a longer stored text would come back cut short.
+        if (text.size() > edit->maxLength())
+            edit->setMaxLength(static_cast<int>(std::min<qsizetype>(text.size(), INT_MAX)));
+        edit->setText(text);
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setText(FromLatin1(ReadStringDef(name, ToLatin1(label->text()))));
     } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {

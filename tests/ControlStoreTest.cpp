@@ -207,6 +207,20 @@ private slots:
         QCOMPARE(again.ClockPosition->currentIndex(), -1);
     }
 
+    void aTextLongerThanAnEditHoldsByDefaultComesBackWhole() {
+        std::string text;
+        for (int i = 0; text.size() < 40000; ++i)
+            text += "Message " + std::to_string(i) + "; ";
+        Store("\"Title\"=\"" + text + "\"\r\n");
+        TForm form;
+        Load(form);
+        QCOMPARE(form.Title->text().size(), static_cast<qsizetype>(text.size()));
+        Save(form);
+        TRegistryDef registry(std::make_unique<TRegFileStore>(FFile));
+        QVERIFY(registry.OpenKey("SOFTWARE\\Outrider\\Tallivue", false));
+        QVERIFY(registry.ReadStringDef("Title", "") == text);
+    }
+
     void aRefusedWriteStopsTheSaveButASpinFieldsIsSkipped() {
         TForm form;
         form.ShowBars->setChecked(true);
