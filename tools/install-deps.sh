@@ -14,8 +14,10 @@ packages=(
     espeak-ng sox
     # the faces the display is laid out for: Tahoma and friends, and Arial's metric twin
     fonts-wine fonts-liberation2
+    # the default pictures, drawn at build time, and the face of their lettering
+    imagemagick fonts-roboto-unhinted
     # tests and screenshots without a screen
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils
     # an .mp3 to play in the sound tests
     lame
 )
