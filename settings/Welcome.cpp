@@ -77,8 +77,6 @@ TWelcome_Form::TWelcome_Form(QWidget* parent)
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Nothing to type here: the focus stays on OK, so Enter always closes the box.
-    Memo1->setFocusPolicy(Qt::NoFocus);
     QPalette colours = Memo1->palette();
     colours.setColor(QPalette::Base, palette().color(QPalette::Window));
     colours.setColor(QPalette::Text, palette().color(QPalette::WindowText));
