@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
