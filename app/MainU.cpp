@@ -1,126 +1,283 @@
+// The display window's creation, its elements in their design look, and the plumbing that
+// turns Qt's events into the window's handlers.
+
 #include "app/MainU.h"
 
+#include "app/DisplayRules.h"
 #include "app/FormSpeechHost.h"
 #include "app/Listener.h"
 #include "app/MediaPlayer.h"
 #include "app/Protocol.h"
 #include "app/TalkingDownload.h"
+#include "controls/Banner.h"
+#include "controls/Marquee.h"
+#include "controls/Polygon.h"
 #include "controls/StatusGrid.h"
 #include "settings/Platform.h"
-#include "settings/SettingsTable.h"
+#include "settings/Welcome.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPalette>
 #include <QTimer>
 
-TDownload_Form::TDownload_Form(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
-    setWindowTitle(QStringLiteral("Tallivue"));
+namespace {
+
+struct TLabelLook {
+    QStringList Families;
+    int PixelSize; // the character height
+    QFont::Weight Weight;
+    QColor Colour;
+};
+
+// A label of the design: its text centred unless said otherwise, transparent, so that the
+// background picture shows around its letters.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place,
+                  const TLabelLook& look,
+                  Qt::Alignment alignment = Qt::AlignHCenter | Qt::AlignTop) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(place);
+    label->setAlignment(alignment);
+    QFont font;
+    font.setFamilies(look.Families);
+    font.setPixelSize(look.PixelSize);
+    font.setWeight(look.Weight);
+    label->setFont(font);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, look.Colour);
+    label->setPalette(colours);
+    return label;
+}
+
+// Debian has no "Arial Black": Roboto Black is the closest heavy face it has, so the countdown
+// still reads as a heavy line.
+const QStringList kArial{QStringLiteral("Arial")};
+const QStringList kCourierNew{QStringLiteral("Courier New")};
+const QStringList kArialBlack{QStringLiteral("Arial Black"), QStringLiteral("Roboto")};
+
+} // namespace
+
+TDownload_Form::TDownload_Form(QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      FSettings(DefaultSettingValues(PlatformSettingsEnvironment())) {
+    setWindowTitle(QString::fromLatin1(kProgramTitle.data(), kProgramTitle.size()));
     resize(kDesignWidth, kDesignHeight);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus); // F1 and F5 come to the window itself
 
-    StatusGrid1 = new TStatusGrid(this);
-    StatusGrid1->setObjectName(QStringLiteral("StatusGrid1"));
-    StatusGrid1->setGeometry(0, 80, 592, 120);
-    StatusGrid1->SetPacksPerTeam(6);
-    StatusGrid1->SetShowCaptions(false);
-    StatusGrid1->SetShowLittleNumbers(false);
-    StatusGrid1->SetShowBars(false);
-    StatusGrid1->SetShowOverallTotals(true);
-    StatusGrid1->SetShowTeamTotals(true);
-    StatusGrid1->SetDownloadedCaption("Downloaded");
-    StatusGrid1->SetPlayedCaption("Played");
-
-    laMode = new QLabel(QStringLiteral("Offline"), this);
-    laMode->setObjectName(QStringLiteral("laMode"));
-    laMode->setGeometry(0, 256, kDesignWidth, 64);
-    laMode->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QFont modeFont(QStringLiteral("Arial"));
-    modeFont.setBold(true);
-    modeFont.setPixelSize(48);
-    laMode->setFont(modeFont);
-    laMode->setStyleSheet(QStringLiteral("color: red; background: transparent"));
-    laMode->setToolTip(QStringLiteral("Game Control Centre's mode"));
+    CreateElements();
+    CreateMenu();
+    CreateTimers();
 
     MediaPlayer1 = new TMediaPlayer(this);
     MediaPlayer1->OnNotify = [this] {
         MediaPlayer1Notify();
     };
-    SpeakTimer = new QTimer(this);
-    SpeakTimer->setInterval(TTalkingDownload::kSpeakInterval);
-    connect(SpeakTimer, &QTimer::timeout, this, &TDownload_Form::SpeakTimerTimer);
     FSpeechHost = std::make_unique<TFormSpeechHost>(*this);
     FTalking = std::make_unique<TTalkingDownload>(*FSpeechHost, *MediaPlayer1);
-    // Until the settings are read at the first activation, the built-in ones.
-    TTalkingSettings talking;
-    talking.TalkingFolder = std::get<std::string>(ResolveDefault(SettingDef(sTalkingFolder),
-                                                                 SettingDef(sTalkingFolder).Default,
-                                                                 PlatformSettingsEnvironment()));
-    FTalking->SetSettings(talking);
+    ApplyTalkingSettings();
 
     Listener = new TListener(this);
     connect(Listener, &TListener::Readable, this, &TDownload_Form::SocketMessage);
     FFields.reserve(kMaxDatagramBytes); // one field per byte at the most
     FormCreate();
+
+    // The about box comes up at start-up over the display, and hides itself unless noticed.
+    Welcome = new TWelcome_Form(this);
+    Welcome->installEventFilter(this);
 }
 
 TDownload_Form::~TDownload_Form() = default;
+
+void TDownload_Form::CreateElements() {
+    back_image = new TGIFImage(this);
+    back_image->setObjectName(QStringLiteral("back_image"));
+    back_image->SetStretch(true);
+    back_image->setGeometry(0, 0, kDesignWidth, kDesignHeight);
+
+    laMode = MakeLabel(this, "laMode", QStringLiteral("Offline"), {0, 256, kDesignWidth, 64},
+                       {kArial, 48, QFont::Bold, Qt::red});
+    laMode->setToolTip(QStringLiteral("The mode Game Control Centre reports"));
+    Total_Packs_Label = MakeLabel(this, "Total_Packs_Label", QStringLiteral("0"),
+                                  {264, 376, 72, 17}, {kCourierNew, 16, QFont::Bold, Qt::white});
+    Total_Packs_Text = MakeLabel(this, "Total_Packs_Text", QStringLiteral("Packs"),
+                                 {264, 392, 72, 25}, {kArial, 16, QFont::Bold, Qt::white});
+    Total_Packs_Text->setToolTip(QStringLiteral("Shows the Total Packs your site has Scanned"));
+    time_left_label = MakeLabel(this, "time_left_label", QStringLiteral("Time remaining"),
+                                {0, 344, kDesignWidth, 22}, {kArial, 19, QFont::Bold, Qt::yellow});
+    time_left_label->hide();
+    time_to_go = MakeLabel(this, "time_to_go", QStringLiteral("00:00"), {0, 296, kDesignWidth, 49},
+                           {kArialBlack, 32, QFont::Black, Qt::yellow});
+    time_to_go->hide();
+
+    center_logo = new TGIFImage(this);
+    center_logo->setObjectName(QStringLiteral("center_logo"));
+    center_logo->SetAutoSize(true);
+    center_logo->SetCenter(true);
+    center_logo->setGeometry(0, 184, kDesignWidth, 89);
+
+    Polygon = new TPolygon(this);
+    Polygon->setObjectName(QStringLiteral("Polygon"));
+    Polygon->setGeometry(570, 10, 50, 73);
+    Polygon->SetLineColor(Qt::yellow);
+    Polygon->SetBackColor(Qt::black);
+
+    // Transparent and above the drawn elements: a right click anywhere it covers is its own.
+    blank_overlay = new QWidget(this);
+    blank_overlay->setObjectName(QStringLiteral("blank_overlay"));
+    blank_overlay->setGeometry(0, 0, kDesignWidth, kDesignHeight);
+
+    TitleBanner = new TGIFImage(this);
+    TitleBanner->setObjectName(QStringLiteral("TitleBanner"));
+    TitleBanner->SetAutoSize(true);
+    TitleBanner->SetCenter(true);
+    TitleBanner->setGeometry(0, 5, kDesignWidth, 76);
+
+    time_label = MakeLabel(this, "time_label", QString(), {0, 0, 153, 36},
+                           {kCourierNew, 32, QFont::Bold, Qt::white}, Qt::AlignLeft | Qt::AlignTop);
+    time_label->hide();
+
+    StatusGrid1 = new TStatusGrid(this);
+    StatusGrid1->setObjectName(QStringLiteral("StatusGrid1"));
+    StatusGrid1->setGeometry(0, 80, 592, 120);
+    StatusGrid1->SetPacksPerTeam(6);
+    StatusGrid1->SetBorderSize(12);
+    StatusGrid1->SetBoxSize(24);
+    StatusGrid1->SetDownloadedCaption("Downloaded");
+    StatusGrid1->SetPlayedCaption("Played");
+
+    Scroll_Message = new TMarquee(this);
+    Scroll_Message->setObjectName(QStringLiteral("Scroll_Message"));
+    Scroll_Message->setGeometry(0, 440, kDesignWidth, 57);
+    Scroll_Message->SetAutoCenter(true);
+    Scroll_Message->SetAutoSizeHeight(true);
+    Scroll_Message->SetBorderStyle(bsNone);
+    Scroll_Message->SetColor(Qt::black);
+    QFont messageFont(kArial.front());
+    messageFont.setPixelSize(48);
+    Scroll_Message->setFont(messageFont);
+    Scroll_Message->SetFontColor(Qt::white);
+    Scroll_Message->SetNewControlCode(' ');
+    Scroll_Message->SetScrollAmount(5);
+    Scroll_Message->SetScrollDelay(50);
+    Scroll_Message->SetScrollStyle(ssScroll);
+    Scroll_Message->SetScrollText(" ... ");
+
+    for (QWidget* carrier :
+         {static_cast<QWidget*>(blank_overlay), static_cast<QWidget*>(TitleBanner),
+          static_cast<QWidget*>(time_label)}) {
+        carrier->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(carrier, &QWidget::customContextMenuRequested, this,
+                [this, carrier](const QPoint& position) { PopupMenuAt(carrier, position); });
+    }
+    TitleBanner->installEventFilter(this);
+    time_label->installEventFilter(this);
+}
+
+void TDownload_Form::CreateMenu() {
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    About = PopupMenu1->addAction(QStringLiteral("&About"), this, &TDownload_Form::AboutClick);
+    Properties =
+        PopupMenu1->addAction(QStringLiteral("Properties"), this, &TDownload_Form::PropertiesClick);
+    Minimise =
+        PopupMenu1->addAction(QStringLiteral("Mi&nimise"), this, &TDownload_Form::MinimiseClick);
+    Exit1 = PopupMenu1->addAction(QStringLiteral("E&xit"), this, &TDownload_Form::Exit1Click);
+}
+
+void TDownload_Form::CreateTimers() {
+    clock_timer = new QTimer(this);
+    clock_timer->setInterval(1000);
+    connect(clock_timer, &QTimer::timeout, this, &TDownload_Form::clock_timerTimer);
+    clock_timer->start();
+    Scroll_Timer = new QTimer(this);
+    Scroll_Timer->setInterval(1000);
+    connect(Scroll_Timer, &QTimer::timeout, this, &TDownload_Form::Scroll_TimerTimer);
+    SpeakTimer = new QTimer(this);
+    SpeakTimer->setInterval(TTalkingDownload::kSpeakInterval);
+    connect(SpeakTimer, &QTimer::timeout, this, &TDownload_Form::SpeakTimerTimer);
+}
 
 void TDownload_Form::FormCreate() {
     Listener->Open();
 }
 
-void TDownload_Form::FormClose() {
-    Listener->Close();
-    SpeakTimer->stop();
-    MediaPlayer1->Close();
-}
-
-void TDownload_Form::SpeakStatus(int team, int pack, TPackState state) {
-    FTalking->SpeakStatus(team, pack, state);
-}
-
-void TDownload_Form::SpeakDownloadComplete() {
-    FTalking->SpeakDownloadComplete();
-}
-
-void TDownload_Form::MediaPlayer1Notify() {
-    FTalking->MediaPlayer1Notify();
-}
-
-void TDownload_Form::SpeakTimerTimer() {
-    FTalking->SpeakTimerTimer();
-}
-
-void TDownload_Form::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
-}
-
 void TDownload_Form::SocketMessage() {
-    SplitFields(Listener->Receive(), FFields);
+    HandleDatagram(Listener->Receive());
+}
+
+void TDownload_Form::HandleDatagram(std::span<char> datagram) {
+    SplitFields(datagram, FFields);
     switch (ClassifyMessage(FFields)) {
     case TMessageKind::PackStatus:
         PackStatusMessage(FFields);
         break;
-    case TMessageKind::Mode: // the display's modes are not shown yet
+    case TMessageKind::Mode:
+        ModeMessage(FFields);
+        break;
     case TMessageKind::Ignored:
         break;
     }
 }
 
-void TDownload_Form::PackStatusMessage(std::span<const std::string_view> fields) {
-    for (std::size_t i = 1; i < fields.size(); ++i) {
-        const TPackEntry entry = DecodePackEntry(i, fields[i]);
-        StatusGrid1->SetPackState(entry.Team, entry.Pack, entry.State);
-        // The grid grows to show a pack in use beyond it, but only as far as it holds states.
-        if (entry.State != psNotInUse && entry.Pack > StatusGrid1->PacksPerTeam() &&
-            entry.Pack <= kMaxPacksPerTeam) {
-            StatusGrid1->SetPacksPerTeam(entry.Pack);
-            StatusGrid1->SetWidth(width());
-        }
+bool TDownload_Form::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QWidget::event(event);
+}
+
+void TDownload_Form::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (FShown)
+        return;
+    FShown = true;
+    // A kiosk's X server without a window manager activates nothing by itself: the window asks
+    // for the keyboard, which X grants, and lays itself out at once should no activation come.
+    activateWindow();
+    QTimer::singleShot(0, this, [this] {
+        if (!FActivated)
+            FormActivate();
+    });
+}
+
+void TDownload_Form::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The mode caption and the countdown span the window, whatever its width.
+    for (QLabel* label : {laMode, time_to_go, time_left_label})
+        label->resize(width(), label->height());
+}
+
+bool TDownload_Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        (watched == TitleBanner || watched == time_label)) {
+        TimeDblClick();
+        return true;
     }
+    // On an X server without a window manager nobody gives the keyboard back when the about
+    // box goes: the display takes it, so F1 and F5 keep working.
+    if (watched == Welcome && event->type() == QEvent::Hide && isVisible())
+        QTimer::singleShot(0, this, [this] {
+            if (!QApplication::activeWindow() && isVisible())
+                activateWindow();
+        });
+    return QWidget::eventFilter(watched, event);
+}
+
+void TDownload_Form::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat())
+        FormKeyUp(event->key());
+    QWidget::keyReleaseEvent(event);
+}
+
+void TDownload_Form::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
 }

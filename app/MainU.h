@@ -1,24 +1,38 @@
 #pragma once
 
 #include "controls/PackTypes.h"
+#include "settings/SettingValues.h"
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <set>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QTimer;
 class TFormSpeechHost;
+class TGIFImage;
 class TListener;
+class TMarquee;
 class TMediaPlayer;
+class TPolygon;
 class TStatusGrid;
 class TTalkingDownload;
+class TWelcome_Form;
 
-// The display: a black borderless window that listens to the game controller and shows what
-// it hears. Its elements are public, as the dialogs and tests reach them by name.
+// The display: a borderless window that listens to the game controller and shows what it hears.
+// Each activation reads every setting and lays the window out as the full screen or as a small
+// floating window with the grid alone. Its elements are public, as the dialogs and tests reach
+// them by name. The class is one, its concerns in files of their own: creation and elements
+// (MainU.cpp), mode and pack status handling (MainModes.cpp), the activation layout
+// (MainLayout.cpp), commands, keys and timers (MainCommands.cpp).
 class TDownload_Form : public QWidget {
     Q_OBJECT
 
@@ -29,17 +43,67 @@ public:
     explicit TDownload_Form(QWidget* parent = nullptr);
     ~TDownload_Form() override;
 
+    // Elements, from the bottom up.
+    TGIFImage* back_image = nullptr;
+    QLabel* laMode = nullptr; // the mode caption; its text is the display's mode
+    QLabel* Total_Packs_Label = nullptr;
+    QLabel* Total_Packs_Text = nullptr;
+    QLabel* time_left_label = nullptr;
+    QLabel* time_to_go = nullptr; // the countdown
+    TGIFImage* center_logo = nullptr;
+    TPolygon* Polygon = nullptr;
+    QWidget* blank_overlay = nullptr; // carries the pop-up menu over the whole window
+    TGIFImage* TitleBanner = nullptr;
+    QLabel* time_label = nullptr; // the clock
     TStatusGrid* StatusGrid1 = nullptr;
-    TListener* Listener = nullptr;
-    // The mode caption; its text is the display's mode.
-    QLabel* laMode = nullptr;
+    TMarquee* Scroll_Message = nullptr;
+
     TMediaPlayer* MediaPlayer1 = nullptr;
-    QTimer* SpeakTimer = nullptr; // paces the spoken summaries
+    TListener* Listener = nullptr;
+    TWelcome_Form* Welcome = nullptr;
+    QTimer* clock_timer = nullptr;
+    QTimer* Scroll_Timer = nullptr; // rotates the scroll messages
+    QTimer* SpeakTimer = nullptr;   // paces the spoken summaries
+
+    QMenu* PopupMenu1 = nullptr;
+    QAction* About = nullptr;
+    QAction* Properties = nullptr;
+    QAction* Minimise = nullptr;
+    QAction* Exit1 = nullptr;
+
+    // The state the mode and pack status handling keep.
+    bool GameActive = false;
+    bool FirstStatus = true;
+    std::int32_t ScrollCount = 0;
+
+    // The settings as the last activation read them (the built-in ones before the first).
+    const TSettingValues& Settings() const { return FSettings; }
+    // Whether the window stays above other windows, as "Always On Top" or the floating window
+    // asks.
+    bool StaysOnTop() const;
+    // 1 for the floating window, anything else full screen.
+    int WindowMode() const { return FSettings.Integer(sMode); }
 
     // Takes one datagram from the listener and hands it to the handler of its kind.
     void SocketMessage();
+    void HandleDatagram(std::span<char> datagram);
+    void ModeMessage(std::span<const std::string_view> fields);
+    void PackStatusMessage(std::span<const std::string_view> fields);
 
-    // The talking download, for the mode and pack status handling to call.
+    // Reads every setting and lays the window out; runs at every activation.
+    void FormActivate();
+
+    // Commands, keys and timers.
+    void AboutClick();
+    void PropertiesClick();
+    void MinimiseClick();
+    void Exit1Click();
+    void FormKeyUp(int key);
+    void TimeDblClick();
+    void clock_timerTimer();
+    void Scroll_TimerTimer();
+
+    // The talking download.
     TTalkingDownload& Talking() { return *FTalking; }
     void SpeakStatus(int team, int pack, TPackState state);
     void SpeakDownloadComplete();
@@ -47,14 +111,48 @@ public:
     void SpeakTimerTimer();
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void CreateElements();
+    void CreateMenu();
+    void CreateTimers();
     void FormCreate();
     void FormClose();
-    void PackStatusMessage(std::span<const std::string_view> fields);
 
-    std::vector<std::string_view> FFields; // reused: splitting a datagram allocates nothing
+    // Mode handling.
+    void GameActiveMessage(std::span<const std::string_view> fields);
+    void OtherModeMessage(std::string_view mode);
+    void PlaySpecialAudio();
+    void SetTitle(const std::string& title);
+    void SetScrollMessage(TSettingId message);
+    void ShowAndBringToFront();
+
+    // The activation's parts.
+    void BringModalToFront();
+    void ApplyGridSettings();
+    void LayOutFloatingWindow();
+    void LayOutFullScreen();
+    void LayOutScrollMessage();
+    void LoadPicture(TGIFImage& picture, TSettingId setting);
+    void SetStayOnTop(bool onTop);
+    void ApplyTalkingSettings();
+
+    void PopupMenuAt(QWidget* source, const QPoint& position);
+
+    TSettingValues FSettings;
+    bool FHideWhenIdle = false; // read only by a floating window layout
+    bool FHideWhenGame = false;
+    bool FFirstActivation = true;
+    bool FActivated = false; // some activation has laid the window out
+    bool FShown = false;
+    std::set<std::string> FReportedPictures; // each picture failure is told once
+    std::vector<std::string_view> FFields;   // reused: splitting a datagram allocates nothing
     std::unique_ptr<TFormSpeechHost> FSpeechHost;
     std::unique_ptr<TTalkingDownload> FTalking;
 };

@@ -29,6 +29,10 @@ private:
 TSettingValue ReadSetting(const TRegistryDef& registry, const TSettingDef& setting,
                           const TSettingValue& def);
 
+// Every value at the display's default: what the display goes by before it first reads the
+// registry.
+TSettingValues DefaultSettingValues(const TSettingsEnvironment& environment);
+
 // Opens the settings key and then the Language key, each created when missing, and reads every
 // value with the display's default; a key that cannot be opened gives the defaults of its
 // values. Leaves no key open. Writes no value.

@@ -195,12 +195,14 @@ private slots:
 
     // Paths are Latin-1 texts inside the program and UTF-8 on the disk; only a file counts.
     void aFolderBeyondAsciiIsHeardAndAFolderNamedLikeASoundIsNot() {
-        const std::filesystem::path folder = FFolder / "Talliv\xC3\xBC" "e";
+        const std::filesystem::path folder = FFolder / "Talliv\xC3\xBC"
+                                                       "e";
         WriteTone(folder / "01.wav", 0.1, 8000);
         std::filesystem::create_directories(folder / "red.wav");
         TSpeech speech(FFolder.Path());
         TTalkingSettings settings = speech.Talking.Settings();
-        settings.TalkingFolder = FFolder.Path().string() + "/Talliv\xFC" "e/";
+        settings.TalkingFolder = FFolder.Path().string() + "/Talliv\xFC"
+                                                           "e/";
         speech.Talking.SetSettings(settings);
         speech.Talking.SpeakTeamColour(tcRed);
         speech.Talking.SpeakNumber(1);

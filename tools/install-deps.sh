@@ -12,12 +12,13 @@ packages=(
     libsdl2-mixer-dev fluid-soundfont-gm
     # the talking download's voice files, spoken and trimmed at build time
     espeak-ng sox
-    # the faces the display is laid out for: Tahoma and friends, and Arial's metric twin
-    fonts-wine fonts-liberation2
-    # the default pictures, drawn at build time, and the face of their lettering
-    imagemagick fonts-roboto-unhinted
-    # tests and screenshots without a screen
-    xvfb xauth x11-utils
+    # the faces the display is laid out for: Tahoma and friends, Arial's metric twin, and the
+    # heavy face that stands in for Arial Black (also the default pictures' lettering)
+    fonts-wine fonts-liberation2 fonts-roboto-unhinted
+    # the default pictures, drawn at build time
+    imagemagick
+    # tests and screenshots without a screen: a bare X server, and keys typed into it
+    xvfb xauth x11-utils xdotool
     # an .mp3 to play in the sound tests
     lame
 )

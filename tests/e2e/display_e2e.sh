@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# The real program in a bare X server (no window manager, as on a kiosk), fed real datagrams
-# by the controller simulator. Usage: display_e2e.sh BUILD_DIR [SCREENSHOT.png]
+# The real program in a bare X server at 1024x768 (no window manager, as on a kiosk), fed real
+# datagrams by the controller simulator: a whole arena cycle checked from the outside after
+# every datagram (the title through xprop, the caption, grid and countdown through the screen's
+# pixels), the download spoken in order (SDL's disk driver records it), the keyboard taken
+# without a window manager, and the floating window laid out from a settings file.
+# Usage: display_e2e.sh BUILD_DIR [SCREENSHOT_DIR]
 set -euo pipefail
 
 if [ -z "${TALLIVUE_E2E_DISPLAY:-}" ]; then
@@ -10,7 +14,7 @@ fi
 # The program must open a real X window here, whatever platform the caller's environment names.
 export QT_QPA_PLATFORM=xcb
 build=$(cd "$1" && pwd)
-shot=${2:-}
+shots=${2:-}
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config
 pid=
@@ -24,48 +28,153 @@ cleanup() {
     exit "$status"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/shot.png" ] && cp "$work/shot.png" "${TMPDIR:-/tmp}/display_e2e-failed.png"
+    exit 1
+}
 
-"$build/tallivue" >"$work/out.txt" 2>&1 &
-pid=$!
+# Settings: the given value lines, no pictures (a black window makes the pixels certain), and
+# a voice of its own: a tone a word, each louder than the one before, so the order is heard.
+voice=$work/voice
+mkdir -p "$voice" "$XDG_CONFIG_HOME/Outrider"
+words=(red 01 green 02 Download_complete)
+for i in "${!words[@]}"; do
+    sox -n -r 22050 -c 1 -b 16 "$voice/${words[$i]}.wav" synth 0.25 sine 440 vol "0.$((i + 1))"
+done
+settings() {
+    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n%b' \
+        "\"BackgroundBMP\"=\"\"\r\n\"Title\"=\"\"\r\n\"Center Logo\"=\"\"\r\n$1" \
+        >"$XDG_CONFIG_HOME/Outrider/Tallivue.reg"
+}
 
 window=
-for _ in $(seq 100); do
-    window=$( (xwininfo -name Tallivue 2>/dev/null || true) | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "tallivue ended at start: $(cat "$work/out.txt")"
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window named Tallivue appeared"
-xprop -id "$window" WM_NAME | grep -q '"Tallivue"' || fail "window title: $(xprop -id "$window" WM_NAME)"
-
-# The colour of one pixel of the window, as RRGGBB.
-pixel() {
-    import -window "$window" png:- | convert png:- -format "%[hex:p{$1,$2}]" info: | cut -c1-6
-}
-# Waits until a pixel takes a colour.
-expect_pixel() {
-    local x=$1 y=$2 want=$3 got=
-    for _ in $(seq 50); do
-        got=$(pixel "$x" "$y")
-        [ "$got" = "$want" ] && return 0
+start_display() {
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/heard.raw
+    "$build/tallivue" >"$work/out.txt" 2>&1 &
+    pid=$!
+    window=
+    for _ in $(seq 100); do
+        # The display, not the about box: both are the program's and named Tallivue.
+        for id in $(xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ { print $1 }'); do
+            xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q DIALOG || window=$id
+        done
+        [ -n "$window" ] && break
+        kill -0 "$pid" 2>/dev/null || fail "tallivue ended at start: $(cat "$work/out.txt")"
         sleep 0.1
     done
-    fail "pixel $x,$y is $got, expected $want"
+    [ -n "$window" ] || fail "no display window appeared"
+}
+stop_display() {
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    pid=
 }
 
-# The grid lies at 0,80; pitch 36, boxes 24 from 12 into each pitch.
-"$build/tallivue-sim" "PACKSTATUS,160,0,64,128"
-expect_pixel 24 104 FF8080 # team 1 pack 1: played, light red
-expect_pixel 24 140 404040 # team 2 pack 1: not in use, dark grey
-expect_pixel 24 176 604000 # team 3 pack 1: downloaded only, dark yellow
-expect_pixel 60 104 000000 # team 1 pack 2: in use, black
+shot() { import -window root "$work/shot.png"; }
+title() { xprop -id "$window" WM_NAME | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p'; }
+# How many pixels of exactly this colour lie in the rectangle WxH+X+Y of the last shot.
+count() {
+    convert "$work/shot.png" -crop "$1" +repage -fill black +opaque "$2" -fill white -opaque "$2" \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+# The width of the mode caption's pure red letters (the grid's reds are lighter or darker).
+caption_width() {
+    if [ "$(count 1024x768+0+0 '#FF0000')" = 0 ]; then
+        echo 0
+    else
+        convert "$work/shot.png" -fill black +opaque '#FF0000' -trim -format '%w' info:
+    fi
+}
+grid_shows() { [ "$(count 1x1+340+235 '#404040')" = 1 ] && echo yes || echo no; }
+countdown_shows() { [ "$(count 424x100+300+84 '#FFFF00')" != 0 ] && echo yes || echo no; }
+state() { shot; echo "$(title)|$(caption_width)|$(grid_shows)|$(countdown_shows)"; }
 
-"$build/tallivue-sim" --interval 20 "MODE,IDLE" "packstatus,0,0,0" "PACKSTATUS,64, 0 ,\$20"
-expect_pixel 24 104 800000
-expect_pixel 24 176 FFFF80
-expect_pixel 24 140 404040
+# Sends a datagram, then waits until the display shows the title, a caption about as wide as
+# the one named (its width in this font), the grid or not, the countdown or not.
+declare -A caption=([Offline]=148 [Idle]=77 [Calculating]=253 ["Download Packs"]=375
+    ["Playing Game Deathmatch"]=598)
+expect_state() {
+    local after=$1 want_title=$2 want_caption=$3 want_grid=$4 want_countdown=$5 got=
+    for _ in $(seq 50); do
+        got=$(state)
+        IFS='|' read -r t w g c <<<"$got"
+        if [ "$t" = "$want_title" ] && [ "$g" = "$want_grid" ] && [ "$c" = "$want_countdown" ] &&
+            ((w >= ${caption[$want_caption]} - 4 && w <= ${caption[$want_caption]} + 4)); then
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "$after: title|caption width|grid|countdown is $got, expected" \
+        "$want_title|$want_caption (${caption[$want_caption]})|$want_grid|$want_countdown"
+}
+step() {
+    "$build/tallivue-sim" "$1"
+    expect_state "after $1" "${@:2}"
+}
 
-[ -n "$shot" ] && import -window "$window" "$shot"
+settings "\"Talking Download\"=dword:00000001\r\n\"Talking Folder\"=\"$voice/\"\r\n"
+start_display
+# Without a window manager the display takes the keyboard itself: F1 brings the about box.
+sleep 6 # the about box of the start-up hides itself
+expect_state "at start" Tallivue Offline yes no
+xdotool key F1
+about=$(xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/ { print $1 }')
+for _ in $(seq 30); do
+    xwininfo -id "$about" | grep -q IsViewable && break
+    sleep 0.1
+done
+xwininfo -id "$about" | grep -q IsViewable || fail "F1 did not show the about box"
+xdotool key Return # OK
+
+step "MODE,IDLE" "Tallivue" Idle yes no
+step "PACKSTATUS,128,128,128,128,128,0" "I:0  D:0  P:0  Tallivue" Idle yes no
+step "MODE,GAMEACTIVE,301,Deathmatch" "5:01  Tallivue" "Playing Game Deathmatch" no no
+step "MODE,GAMEACTIVE,300,Deathmatch" "5:00  Tallivue" "Playing Game Deathmatch" no yes
+[ -n "$shots" ] && cp "$work/shot.png" "$shots/game.png"
+step "PACKSTATUS,128,128,128,128,128,128" "5:00  Tallivue" "Playing Game Deathmatch" no yes
+step "MODE,GAMEACTIVE,275,Deathmatch" "4:35  Tallivue" "Playing Game Deathmatch" no yes
+step "MODE,GAMEACTIVE,59,Deathmatch" "0:59  Tallivue" "Playing Game Deathmatch" no yes
+step "MODE,GAMEACTIVE,5,Deathmatch" "0:05  Tallivue" "Playing Game Deathmatch" no yes
+step "MODE,CALCULATE" "0:05  Tallivue" Calculating yes no
+step "MODE,DOWNLOADPACKS" "0:05  Tallivue" "Download Packs" yes no
+step "PACKSTATUS,160,128,128,128,128,128" "I:6  D:0  P:0  Tallivue" "Download Packs" yes no
+sleep 1 # "red", "01"
+step "PACKSTATUS,160,128,128,128,64,128" "I:6  D:1  P:1  Tallivue" "Download Packs" yes no
+sleep 1 # "green", "02"
+[ -n "$shots" ] && cp "$work/shot.png" "$shots/download.png"
+step "MODE,IDLE" "I:6  D:1  P:1  Tallivue" Idle yes no # "Download_complete"
+sleep 1
+stop_display
+
+# What was heard: the loudest sample of every 50 ms, as the tone (1 to 5) it belongs to.
+heard=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/heard.raw" -t dat - remix 1 |
+    awk 'NR > 2 { block = int($1 / 0.05); v = $2 < 0 ? -$2 : $2; if (v > peak[block]) peak[block] = v;
+                  last = block }
+         END { for (b = 0; b <= last; ++b) { level = int(peak[b] * 10 + 0.5);
+                   if (level > 0 && level != previous) printf "%d", level; previous = level } }')
+# Yellow pack 2 coming into the game is announced ("yellow" is not in this voice: "02"), then
+# red 1 played, green 2 downloaded, and the end of the download.
+[ "$heard" = 412345 ] || fail "the announcements were heard as tones '$heard', expected 412345"
+
+# The floating window: where the settings put it, as wide as they say, the grid alone.
+settings "\"Mode\"=dword:00000001\r\n"
+start_display
+for _ in $(seq 50); do
+    geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width/ { w = $NF } END { print x "," y "," w }')
+    [ "$geometry" = "440,522,360" ] && break
+    sleep 0.1
+done
+[ "$geometry" = "440,522,360" ] || fail "floating window at x,y,width $geometry"
+"$build/tallivue-sim" "PACKSTATUS,160,0,64"
+for _ in $(seq 50); do
+    import -window "$window" "$work/float.png"
+    [ "$(convert "$work/float.png" -fill black +opaque '#FF8080' -format '%[fx:mean>0]' info:)" = 1 ] && break
+    sleep 0.1
+done
+[ "$(convert "$work/float.png" -fill black +opaque '#FF8080' -format '%[fx:mean>0]' info:)" = 1 ] ||
+    fail "the floating window shows no played red pack"
+[ -n "$shots" ] && cp "$work/float.png" "$shots/floating.png"
 kill -0 "$pid" 2>/dev/null || fail "tallivue ended while running"
 echo "PASS"

@@ -1,0 +1,85 @@
+// What an operator can do to the display, and the timers that keep it alive without the
+// controller: the pop-up menu, F1 and F5, the clock and its double click, the rotation of the
+// scroll messages, and the end of the program.
+
+#include "app/Listener.h"
+#include "app/MainU.h"
+#include "app/MediaPlayer.h"
+#include "controls/Marquee.h"
+#include "settings/Welcome.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTime>
+#include <QTimer>
+
+namespace {
+
+// The system's long time format without its time zone: the clock has room for the time alone.
+QString LongTimeFormat() {
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return format.trimmed();
+}
+
+} // namespace
+
+void TDownload_Form::PopupMenuAt(QWidget* source, const QPoint& position) {
+    PopupMenu1->popup(source->mapToGlobal(position));
+}
+
+void TDownload_Form::AboutClick() {
+    Welcome->ShowWelcome();
+}
+
+void TDownload_Form::PropertiesClick() {
+    // The properties dialog comes with the settings editor.
+}
+
+void TDownload_Form::MinimiseClick() {
+    showMinimized();
+}
+
+void TDownload_Form::Exit1Click() {
+    close();
+}
+
+void TDownload_Form::FormKeyUp(int key) {
+    if (key == Qt::Key_F1)
+        Welcome->ShowWelcome();
+}
+
+void TDownload_Form::TimeDblClick() {
+    time_label->setVisible(time_label->isHidden());
+    if (!time_label->isHidden()) {
+        clock_timer->start();
+        clock_timerTimer();
+    } else {
+        clock_timer->stop();
+    }
+}
+
+void TDownload_Form::clock_timerTimer() {
+    static const QString format = LongTimeFormat();
+    time_label->setText(QLocale::system().toString(QTime::currentTime(), format));
+}
+
+void TDownload_Form::Scroll_TimerTimer() {
+    if (ScrollCount == 30)
+        SetScrollMessage(sMsg2);
+    if (ScrollCount == 60)
+        SetScrollMessage(sMsg3);
+    if (ScrollCount == 90) {
+        SetScrollMessage(sMsg1);
+        ScrollCount = 0;
+    }
+    ++ScrollCount;
+}
+
+void TDownload_Form::FormClose() {
+    Listener->Close();
+    SpeakTimer->stop();
+    MediaPlayer1->Close();
+}

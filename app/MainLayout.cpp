@@ -1,0 +1,211 @@
+// The activation step: every setting read afresh, handed to the controls, and the window laid
+// out as the full screen or as the floating window with the grid alone.
+
+#include "app/DisplayRules.h"
+#include "app/Listener.h"
+#include "app/MainU.h"
+#include "app/TalkingDownload.h"
+#include "controls/Banner.h"
+#include "controls/Marquee.h"
+#include "controls/Polygon.h"
+#include "controls/StatusGrid.h"
+#include "core/ErrorReporter.h"
+#include "core/Latin1.h"
+#include "settings/Platform.h"
+#include "settings/RegistryDef.h"
+#include "settings/Welcome.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
+#include <QWindow>
+
+void TDownload_Form::FormActivate() {
+    FActivated = true;
+    if (FFirstActivation) {
+        FFirstActivation = false;
+        Welcome->ShowWelcome();
+    }
+    BringModalToFront();
+    Listener->Arm();
+
+    TRegistryDef registry(PlatformRegistryStore());
+    FSettings = ReadAllSettings(registry, PlatformSettingsEnvironment());
+    ApplyTalkingSettings();
+    ApplyGridSettings();
+    blank_overlay->setVisible(FSettings.Bool(sRightClickMenu));
+    if (WindowMode() == 1)
+        LayOutFloatingWindow();
+    else
+        LayOutFullScreen();
+
+    time_to_go->move(time_to_go->x(), StatusGrid1->y());
+    time_left_label->move(time_left_label->x(),
+                          TimeLeftLabelTop(time_to_go->y(), time_to_go->height()));
+    blank_overlay->resize(size());
+}
+
+void TDownload_Form::BringModalToFront() {
+    // A dialog or message box of the program stays in front of the display it belongs to.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this && modal->isVisible() && modal->isEnabled()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+void TDownload_Form::ApplyTalkingSettings() {
+    TTalkingSettings talking;
+    talking.TalkingDownload = FSettings.Bool(sTalkingDownload);
+    talking.StillNeedDelayIncrement = FSettings.Integer(sStillNeedDelayIncrement);
+    talking.TalkingFolder = FSettings.Text(sTalkingFolder);
+    talking.DownloadPacksCaption = FSettings.Text(sDownloadPacks);
+    FTalking->SetSettings(talking);
+}
+
+void TDownload_Form::ApplyGridSettings() {
+    StatusGrid1->SetTeamColour(2, Team2ColourOf(FSettings.Text(sTeam2Colour)));
+    StatusGrid1->SetTeamColour(3, Team3ColourOf(FSettings.Text(sTeam3Colour)));
+    StatusGrid1->SetPacksPerTeam(FSettings.Integer(sPacksPerTeam));
+    StatusGrid1->SetShowCaptions(FSettings.Bool(sShowCaptions));
+    StatusGrid1->SetShowLittleNumbers(FSettings.Bool(sShowLittleNumbers));
+    StatusGrid1->SetShowBars(FSettings.Bool(sShowBars));
+    StatusGrid1->SetShowOverallTotals(FSettings.Bool(sShowOverallTotals));
+    StatusGrid1->SetShowTeamTotals(FSettings.Bool(sShowTeamTotals));
+    StatusGrid1->SetDownloadedCaption(FSettings.Text(sTextDownloaded));
+    StatusGrid1->SetPlayedCaption(FSettings.Text(sTextPlayed));
+}
+
+void TDownload_Form::LayOutFloatingWindow() {
+    move(FSettings.Integer(sSetFloatX), FSettings.Integer(sSetFloatY));
+    const int floatWidth = FSettings.Integer(sSetFloatWidth);
+    StatusGrid1->move(0, 0);
+    StatusGrid1->SetWidth(floatWidth);
+    resize(floatWidth, StatusGrid1->height());
+    FHideWhenIdle = FSettings.Bool(sHideWhenIdle);
+    FHideWhenGame = FSettings.Bool(sHideWhenGame);
+
+    for (QWidget* element : {static_cast<QWidget*>(back_image), static_cast<QWidget*>(TitleBanner),
+                             static_cast<QWidget*>(center_logo), static_cast<QWidget*>(Polygon)})
+        element->hide();
+    Scroll_Message->setEnabled(false);
+    Scroll_Message->hide();
+    clock_timer->stop();
+    time_label->hide();
+    Total_Packs_Label->hide();
+    Total_Packs_Text->hide();
+    SetStayOnTop(true);
+}
+
+void TDownload_Form::LayOutFullScreen() {
+    setGeometry(FSettings.Integer(sSetFullX), FSettings.Integer(sSetFullY),
+                FSettings.Integer(sSetWidth), FSettings.Integer(sSetHeight));
+    StatusGrid1->SetWidth(width());
+    back_image->show();
+    TitleBanner->show();
+    center_logo->show();
+    LoadPicture(*back_image, sBackgroundBMP);
+    back_image->setGeometry(0, 0, width(), height());
+    LoadPicture(*TitleBanner, sTitle);
+    LoadPicture(*center_logo, sCenterLogo);
+
+    const bool polygon = FSettings.Bool(sPolygon);
+    Polygon->SetEnabled(polygon);
+    Polygon->setVisible(polygon);
+    LayOutScrollMessage();
+
+    if (FSettings.Bool(sShowClock)) {
+        clock_timer->start();
+        clock_timerTimer(); // the time at once, not a blank clock for a second
+    } else {
+        clock_timer->stop();
+    }
+    time_label->setVisible(clock_timer->isActive());
+    const bool totals = FSettings.Bool(sShowTotalPacks);
+    Total_Packs_Label->setVisible(totals);
+    Total_Packs_Text->setVisible(totals);
+    Total_Packs_Text->setText(FromLatin1(FSettings.Text(sTextTotalPacks)));
+
+    TFullScreenInput in;
+    in.Width = width();
+    in.Height = height();
+    in.PolygonTop = Polygon->y();
+    in.PolygonWidth = Polygon->width();
+    in.PolygonHeight = Polygon->height();
+    in.PolygonShown = polygon;
+    in.TitleWidth = TitleBanner->width();
+    in.GridHeight = StatusGrid1->height();
+    in.LogoWidth = center_logo->width();
+    in.LogoHeight = center_logo->height();
+    in.ScrollShown = FSettings.Bool(sShowScrollMsg);
+    in.ScrollHeight = Scroll_Message->height();
+    in.ScrollTop = Scroll_Message->y();
+    in.ClockPosition = FSettings.Integer(sClockPosition);
+    in.ClockWidth = time_label->width();
+    in.ClockHeight = time_label->height();
+    in.TotalLabelWidth = Total_Packs_Label->width();
+    in.TotalLabelHeight = Total_Packs_Label->height();
+    in.TotalTextWidth = Total_Packs_Text->width();
+    const TFullScreenLayout layout = FullScreenLayout(in);
+
+    Polygon->move(layout.PolygonLeft, Polygon->y());
+    TitleBanner->move(layout.Title.Left, TitleBanner->y());
+    StatusGrid1->move(StatusGrid1->x(), layout.GridTop);
+    center_logo->move(layout.Logo.Left, layout.Logo.Top);
+    laMode->move(laMode->x(), layout.ModeTop);
+    Scroll_Message->move(Scroll_Message->x(), layout.ScrollTop);
+    if (layout.Clock)
+        time_label->move(layout.Clock->Left, layout.Clock->Top);
+    if (totals) {
+        Total_Packs_Label->move(layout.TotalLabel.Left, layout.TotalLabel.Top);
+        Total_Packs_Text->move(layout.TotalText.Left, layout.TotalText.Top);
+    }
+    SetStayOnTop(FSettings.Bool(sAlwaysOnTop));
+}
+
+void TDownload_Form::LayOutScrollMessage() {
+    if (!FSettings.Bool(sShowScrollMsg)) {
+        Scroll_Message->setEnabled(false);
+        Scroll_Message->hide();
+        Scroll_Timer->stop();
+        return;
+    }
+    SetScrollMessage(sMsg1);
+    Scroll_Message->SetScrollAmount(static_cast<std::uint8_t>(FSettings.Integer(sScrollSpeed)));
+    Scroll_Message->setEnabled(true);
+    Scroll_Message->show();
+    Scroll_Message->resize(width(), Scroll_Message->height());
+    Scroll_Message->setToolTip(FromLatin1(Scroll_Message->ScrollText()));
+    Scroll_Message->SetActive(true);
+    Scroll_Timer->start();
+}
+
+void TDownload_Form::LoadPicture(TGIFImage& picture, TSettingId setting) {
+    const QString file = FromLatin1(FSettings.Text(setting));
+    if (!QFileInfo(file).isFile())
+        return; // a picture that is not there is simply not shown
+    try {
+        picture.LoadFromFile(file);
+    } catch (const TPictureError& failure) {
+        // Activations come at every return of the focus: each failure is told once.
+        const std::string report = FSettings.Text(setting) + "\n" + failure.what();
+        if (FReportedPictures.insert(report).second)
+            ReportError(QStringLiteral("%1\n\n%2").arg(FromLatin1(failure.what()), file));
+    }
+}
+
+void TDownload_Form::SetStayOnTop(bool onTop) {
+    // Qt makes a window anew, hidden, for a new widget style; the window on the screen takes
+    // the new state as it stands instead, without a flicker, as the taskbar and kiosks expect.
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, onTop);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+bool TDownload_Form::StaysOnTop() const {
+    const QWindow* window = windowHandle();
+    return window ? window->flags().testFlag(Qt::WindowStaysOnTopHint)
+                  : windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}

@@ -1,0 +1,241 @@
+#include "app/MainU.h"
+#include "app/TalkingDownload.h"
+#include "controls/Banner.h"
+#include "controls/Marquee.h"
+#include "controls/Polygon.h"
+#include "controls/StatusGrid.h"
+#include "settings/Platform.h"
+#include "settings/Welcome.h"
+#include "support/RecordingReporter.h"
+#include "support/TempFolder.h"
+#include "support/Tone.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The settings file as an arena would leave it: the given value lines in the settings key.
+void WriteSettings(const std::string& values) {
+    WriteBytes(SettingsFilePath(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\"
+                                   "Tallivue]\r\n" +
+                                       values);
+}
+
+// What the listener would hand the window for this datagram.
+void Feed(TDownload_Form& form, std::string datagram) {
+    form.HandleDatagram(datagram);
+}
+
+// The grid counts its totals when it paints; the window reads them after that.
+void Paint(TDownload_Form& form) {
+    form.StatusGrid1->grab();
+}
+
+QString Title(const TDownload_Form& form) {
+    return form.windowTitle();
+}
+
+} // namespace
+
+// Runs on a 1024 x 768 screen (an off-screen platform of that size).
+class DisplayWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { std::filesystem::remove(SettingsFilePath()); }
+
+    void withoutSettingsItFillsTheScreen() {
+        TDownload_Form form;
+        form.FormActivate();
+        QCOMPARE(form.geometry(), QRect(0, 0, 1024, 768));
+        QVERIFY(form.Polygon->isVisibleTo(&form) && form.Polygon->Enabled());
+        QCOMPARE(form.Polygon->x(), 974);
+        QCOMPARE(form.StatusGrid1->geometry().topLeft(), QPoint(0, 84));
+        QCOMPARE(form.StatusGrid1->width(), 1024);
+        QVERIFY(form.time_label->isHidden() && !form.clock_timer->isActive());
+        QVERIFY(form.Scroll_Message->ScrollText().ends_with("book your next battle!          "));
+        QCOMPARE(form.Scroll_Message->ScrollAmount(), std::uint8_t{5});
+        QVERIFY(form.Scroll_Message->Active() && form.Scroll_Timer->isActive());
+        QCOMPARE(form.Scroll_Message->y(), 768 - form.Scroll_Message->height() - 10);
+        QCOMPARE(form.Total_Packs_Label->y(), 532);
+        QCOMPARE(form.time_to_go->y(), 84);
+        QCOMPARE(form.blank_overlay->size(), QSize(1024, 768));
+        QVERIFY(!form.StaysOnTop()); // "Always On Top" off
+
+        // The first activation shows the welcome window; later ones leave it alone.
+        QVERIFY(form.Welcome->isVisible());
+        form.Welcome->OKButtonClick();
+        form.FormActivate();
+        QVERIFY(!form.Welcome->isVisible());
+        QTest::keyRelease(&form, Qt::Key_F1, Qt::ShiftModifier);
+        QVERIFY(form.Welcome->isVisible());
+    }
+
+    void theFloatingWindowShowsTheGridAlone() {
+        WriteSettings("\"Mode\"=dword:00000001\r\n\"HideWhenGame\"=dword:00000001\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        QCOMPARE(form.geometry(), QRect(440, 522, 360, form.StatusGrid1->height()));
+        QCOMPARE(form.StatusGrid1->geometry().topLeft(), QPoint(0, 0));
+        for (QWidget* hidden : std::initializer_list<QWidget*>{
+                 form.back_image, form.TitleBanner, form.center_logo, form.Polygon,
+                 form.Scroll_Message, form.time_label, form.Total_Packs_Label})
+            QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+        QVERIFY(form.StaysOnTop());
+
+        // A game hides it, anything else brings it back; the full screen never hides.
+        form.show();
+        Feed(form, "MODE,GAMEACTIVE,120,Solo");
+        QVERIFY(form.isHidden());
+        Feed(form, "MODE,CALCULATE");
+        QVERIFY(form.isVisible());
+        Feed(form, "MODE,IDLE");
+        QVERIFY(form.isVisible());
+    }
+
+    void settingsPlaceThePolygonClockAndMessages() {
+        WriteSettings("\"Polygon\"=dword:00000000\r\n\"ShowClock\"=dword:00000001\r\n"
+                      "\"ClockPosition\"=dword:00000002\r\n\"Msg1\"=\"Open late on Fridays\"\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        QVERIFY(form.Polygon->isHidden() && !form.Polygon->Enabled());
+        QCOMPARE(form.Polygon->x(), 1024);
+        QCOMPARE(form.StatusGrid1->y(), 84);
+        QVERIFY(!form.time_label->isHidden() && form.clock_timer->isActive());
+        QCOMPARE(form.time_label->geometry().right(), 1022);
+        QVERIFY(!form.time_label->text().isEmpty());
+        QCOMPARE(form.Settings().Text(sMsg2), std::string("Open late on Fridays"));
+
+        // Without the scroll message a bottom clock sits above where the message last stood.
+        WriteSettings("\"ShowScrollMsg\"=dword:00000000\r\n\"ShowClock\"=dword:00000001\r\n");
+        const int messageTop = form.Scroll_Message->y();
+        form.FormActivate();
+        QVERIFY(form.Scroll_Message->isHidden() && !form.Scroll_Timer->isActive());
+        QCOMPARE(form.time_label->y(), messageTop - form.time_label->height() - 1);
+        // A double click on the clock hides it and stops it; on the title it comes back.
+        QTest::mouseDClick(form.time_label, Qt::LeftButton);
+        QVERIFY(form.time_label->isHidden() && !form.clock_timer->isActive());
+        QTest::mouseDClick(form.TitleBanner, Qt::LeftButton);
+        QVERIFY(!form.time_label->isHidden() && form.clock_timer->isActive());
+    }
+
+    // A picture that cannot be decoded is told once and the rest of the layout goes on; a
+    // JPEG shows.
+    void brokenPicturesAreToldOnceAndJpegShows() {
+        const TTempFolder folder;
+        WriteBytes(folder / "title.gif", "GIF89a broken");
+        QImage logo(120, 40, QImage::Format_RGB32);
+        logo.fill(Qt::darkCyan);
+        logo.save(QString::fromStdString((folder / "logo.jpg").string()));
+        WriteSettings("\"Title\"=\"" + (folder / "title.gif").string() +
+                      "\"\r\n\"Center Logo\"=\"" + (folder / "logo.jpg").string() +
+                      "\"\r\n\"ShowClock\"=dword:00000001\r\n");
+        RecordingReporter reporter;
+        TDownload_Form form;
+        form.FormActivate();
+        form.FormActivate();
+        QCOMPARE(reporter.Messages.size(), 1);
+        QVERIFY2(reporter.Messages[0].contains("title.gif"), qPrintable(reporter.Messages[0]));
+        QCOMPARE(form.center_logo->size(), QSize(120, 40));
+        QCOMPARE(form.center_logo->x(), 452);
+        QVERIFY(form.clock_timer->isActive()); // the steps after the pictures were taken
+    }
+
+    void aGameCountsDownAndTheTitleFollowsThePacks() {
+        TDownload_Form form;
+        form.FormActivate();
+        Feed(form, "MODE,IDLE");
+        QCOMPARE(form.laMode->text(), QString("Idle"));
+        Feed(form, "MODE,GAMEACTIVE,301,Deathmatch");
+        QCOMPARE(form.laMode->text(), QString("Playing Game Deathmatch"));
+        QVERIFY(form.StatusGrid1->isHidden() && form.time_to_go->isHidden());
+        QCOMPARE(Title(form), QString("5:01  Tallivue"));
+        Feed(form, "MODE,GAMEACTIVE,300,Deathmatch");
+        QVERIFY(!form.time_to_go->isHidden() && !form.time_left_label->isHidden());
+        QCOMPARE(form.time_to_go->text(), QString("5:00"));
+        Feed(form, "MODE,GAMEACTIVE,59");
+        QCOMPARE(form.laMode->text(), QString("Playing Game"));
+        QCOMPARE(form.time_to_go->text(), QString("0:59"));
+        Feed(form, "MODE,GAMEACTIVE");
+        QCOMPARE(form.time_to_go->text(), QString("0:59"));
+
+        // During the game the packs go to their label only; after it, to the title too.
+        Feed(form, "PACKSTATUS,128,128,0,160");
+        Paint(form);
+        Feed(form, "PACKSTATUS,128,128,0,160");
+        QCOMPARE(form.Total_Packs_Label->text(), QString("3"));
+        QCOMPARE(Title(form), QString("0:59  Tallivue"));
+        Feed(form, "MODE,CALCULATE");
+        QVERIFY(!form.StatusGrid1->isHidden() && form.time_to_go->isHidden());
+        QCOMPARE(form.laMode->text(), QString("Calculating"));
+        Feed(form, "PACKSTATUS,128,64,0,160,32");
+        Paint(form);
+        Feed(form, "PACKSTATUS,128,64,0,160,32");
+        QCOMPARE(Title(form), QString("I:4  D:3  P:2  Tallivue"));
+
+        // The grid grows for a pack in use beyond it, not for one out of the game.
+        Feed(form, "PACKSTATUS" + std::string(6 * 3, ',') + ",0");
+        QCOMPARE(form.StatusGrid1->PacksPerTeam(), 6);
+        Feed(form, "PACKSTATUS" + std::string(6 * 3, ',') + ",128");
+        QCOMPARE(form.StatusGrid1->PacksPerTeam(), 7);
+    }
+
+    void downloadsAreSpokenAndTheMessagesRotate() {
+        const TTempFolder voices;
+        for (const char* word : {"red", "01", "02", "Download_complete"})
+            WriteTone(voices / (std::string(word) + ".wav"), 0.3, 8000);
+        WriteSettings("\"Talking Download\"=dword:00000001\r\n\"Talking Folder\"=\"" +
+                      voices.Path().string() + "/\"\r\n\"Msg2\"=\"Second\"\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        Feed(form, "PACKSTATUS,128,0,0,128"); // the first is taken silently
+        QVERIFY(form.Talking().PlayerIdle());
+        Feed(form, "MODE,DOWNLOADPACKS");
+        QVERIFY(form.Scroll_Message->ScrollText().starts_with("We hope you enjoyed your game."));
+        QVERIFY(!form.Scroll_Timer->isActive());
+        Feed(form, "PACKSTATUS,32,0,0,64");
+        QVERIFY(!form.Talking().PlayerIdle()); // "red" plays, "01", "02" wait
+        Feed(form, "MODE,IDLE");
+        QCOMPARE(form.Talking().SpeakQueue(), std::deque<std::string>{"Download_complete"});
+        Feed(form, "MODE,IDLE");
+        QCOMPARE(form.Talking().SpeakQueue().size(), std::size_t{1});
+
+        // The download's thanks stay until the rotation comes round to the next message.
+        QVERIFY(form.Scroll_Timer->isActive());
+        for (int tick = 0; tick < 30; ++tick)
+            form.Scroll_TimerTimer();
+        QVERIFY(form.Scroll_Message->ScrollText().starts_with("We hope"));
+        form.Scroll_TimerTimer();
+        QCOMPARE(form.Scroll_Message->ScrollText(), std::string("Second          "));
+        for (int tick = 31; tick < 91; ++tick)
+            form.Scroll_TimerTimer();
+        QVERIFY(form.Scroll_Message->ScrollText().starts_with("Birthday parties"));
+        QCOMPARE(form.ScrollCount, 1);
+    }
+
+    void theMenuOpensWhereTheOverlayReaches() {
+        TDownload_Form form;
+        form.FormActivate();
+        form.show();
+        QStringList captions;
+        for (QAction* action : form.PopupMenu1->actions())
+            captions << action->text();
+        QCOMPARE(captions, (QStringList{"&About", "Properties", "Mi&nimise", "E&xit"}));
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Clicks on the window, so that they reach whatever lies on top at that point.
+        QTest::mouseClick(form.windowHandle(), Qt::RightButton, {}, QPoint(100, 450));
+        QTRY_VERIFY(form.PopupMenu1->isVisible());
+        form.PopupMenu1->hide();
+        // The grid lies above the overlay and keeps its clicks.
+        QTest::mouseClick(form.windowHandle(), Qt::RightButton, {}, QPoint(20, 104));
+        QTest::qWait(50);
+        QVERIFY(!form.PopupMenu1->isVisible());
+    }
+};
+
+QTEST_MAIN(DisplayWindowTest)
+#include "DisplayWindowTest.moc"
