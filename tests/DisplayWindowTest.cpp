@@ -123,16 +123,15 @@ private slots:
         QVERIFY(!form.time_label->isHidden() && form.clock_timer->isActive());
     }
 
-    // A picture that cannot be decoded is told once and the rest of the layout goes on; a
-    // JPEG shows.
-    void brokenPicturesAreToldOnceAndJpegShows() {
+    // A title that cannot be decoded is told once and the rest of the layout goes on; a JPEG
+    // shows, centred beside the polygon.
+    void aBrokenTitleIsToldOnceAndAJpegShows() {
         const TTempFolder folder;
         WriteBytes(folder / "title.gif", "GIF89a broken");
-        QImage logo(120, 40, QImage::Format_RGB32);
-        logo.fill(Qt::darkCyan);
-        logo.save(QString::fromStdString((folder / "logo.jpg").string()));
+        QImage jpeg(120, 40, QImage::Format_RGB32);
+        jpeg.fill(Qt::darkCyan);
+        jpeg.save(QString::fromStdString((folder / "title.jpg").string()));
         WriteSettings("\"Title\"=\"" + (folder / "title.gif").string() +
-                      "\"\r\n\"Center Logo\"=\"" + (folder / "logo.jpg").string() +
                       "\"\r\n\"ShowClock\"=dword:00000001\r\n");
         RecordingReporter reporter;
         TDownload_Form form;
@@ -140,9 +139,10 @@ private slots:
         form.FormActivate();
         QCOMPARE(reporter.Messages.size(), 1);
         QVERIFY2(reporter.Messages[0].contains("title.gif"), qPrintable(reporter.Messages[0]));
-        QCOMPARE(form.center_logo->size(), QSize(120, 40));
-        QCOMPARE(form.center_logo->x(), 452);
         QVERIFY(form.clock_timer->isActive()); // the steps after the pictures were taken
+        WriteSettings("\"Title\"=\"" + (folder / "title.jpg").string() + "\"\r\n");
+        form.FormActivate();
+        QCOMPARE(form.TitleBanner->geometry(), QRect(427, 5, 120, 40));
     }
 
     void aGameCountsDownAndTheTitleFollowsThePacks() {
