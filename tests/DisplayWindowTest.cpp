@@ -1,4 +1,5 @@
 #include "app/MainU.h"
+#include "app/MediaPlayer.h"
 #include "app/TalkingDownload.h"
 #include "controls/Banner.h"
 #include "controls/Marquee.h"
@@ -146,6 +147,12 @@ private slots:
     }
 
     void aGameCountsDownAndTheTitleFollowsThePacks() {
+        const TTempFolder folder;
+        const std::string cue = (folder / "cue.wav").string();
+        WriteTone(cue, 0.2, 8000);
+        WriteSettings("\"Special Event\"=dword:00000001\r\n\"Audio Time Left\"=dword:0000003b\r\n"
+                      "\"Audio File\"=\"" +
+                      cue + "\"\r\n");
         TDownload_Form form;
         form.FormActivate();
         Feed(form, "MODE,IDLE");
@@ -157,7 +164,9 @@ private slots:
         Feed(form, "MODE,GAMEACTIVE,300,Deathmatch");
         QVERIFY(!form.time_to_go->isHidden() && !form.time_left_label->isHidden());
         QCOMPARE(form.time_to_go->text(), QString("5:00"));
-        Feed(form, "MODE,GAMEACTIVE,59");
+        QVERIFY(!form.MediaPlayer1->IsOpen());
+        Feed(form, "MODE,GAMEACTIVE,59"); // the special audio's moment
+        QVERIFY(form.MediaPlayer1->IsOpen() && form.MediaPlayer1->FileName() == cue);
         QCOMPARE(form.laMode->text(), QString("Playing Game"));
         QCOMPARE(form.time_to_go->text(), QString("0:59"));
         Feed(form, "MODE,GAMEACTIVE");
