@@ -4,8 +4,8 @@
 
 #include "app/Listener.h"
 #include "app/MainU.h"
-#include "app/MediaPlayer.h"
 #include "controls/Marquee.h"
+#include "controls/MediaPlayer.h"
 #include "settings/Welcome.h"
 
 #include <QLabel>

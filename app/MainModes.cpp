@@ -5,10 +5,10 @@
 #include "app/DisplayRules.h"
 #include "app/FormSpeechHost.h"
 #include "app/MainU.h"
-#include "app/MediaPlayer.h"
 #include "app/Protocol.h"
 #include "app/TalkingDownload.h"
 #include "controls/Marquee.h"
+#include "controls/MediaPlayer.h"
 #include "controls/StatusGrid.h"
 #include "core/Latin1.h"
 

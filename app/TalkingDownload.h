@@ -6,8 +6,8 @@
 // mode caption and the reminder timer come through TTalkingDownloadHost, sounds through
 // TSoundPlayer.
 
-#include "app/SoundPlayer.h"
 #include "controls/PackTypes.h"
+#include "controls/SoundPlayer.h"
 
 #include <cstdint>
 #include <deque>

@@ -3,8 +3,8 @@
 // opened (resampled from 22050 Hz mono, the dearest kind), a three-minute WAV and a
 // three-minute MP3. Opening must not cost more the longer the sound is.
 
-#include "app/MediaPlayer.h"
 #include "bench/Fastest.h"
+#include "controls/MediaPlayer.h"
 
 #include <QCoreApplication>
 #include <QDir>

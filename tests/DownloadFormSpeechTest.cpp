@@ -1,6 +1,6 @@
 #include "app/MainU.h"
-#include "app/MediaPlayer.h"
 #include "app/TalkingDownload.h"
+#include "controls/MediaPlayer.h"
 #include "controls/StatusGrid.h"
 #include "support/Tone.h"
 

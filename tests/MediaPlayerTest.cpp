@@ -1,4 +1,4 @@
-#include "app/MediaPlayer.h"
+#include "controls/MediaPlayer.h"
 #include "app/TalkingDownload.h"
 #include "support/TalkingDoubles.h"
 #include "support/TempFolder.h"

@@ -1,4 +1,4 @@
-#include "app/MediaPlayer.h"
+#include "controls/MediaPlayer.h"
 
 #include "core/Latin1.h"
 

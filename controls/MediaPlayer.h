@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoundPlayer.h"
+#include "controls/SoundPlayer.h"
 
 #include <QObject>
 
