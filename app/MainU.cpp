@@ -5,6 +5,7 @@
 
 #include "app/DisplayRules.h"
 #include "app/FormSpeechHost.h"
+#include "app/KioskFocus.h"
 #include "app/Listener.h"
 #include "app/Protocol.h"
 #include "app/TalkingDownload.h"
@@ -91,8 +92,8 @@ TDownload_Form::TDownload_Form(QWidget* parent)
     FormCreate();
 
     // The about box comes up at start-up over the display, and hides itself unless noticed.
+    new TKioskFocus(this);
     Welcome = new TWelcome_Form(this);
-    Welcome->installEventFilter(this);
 }
 
 TDownload_Form::~TDownload_Form() = default;
@@ -261,13 +262,6 @@ bool TDownload_Form::eventFilter(QObject* watched, QEvent* event) {
         TimeDblClick();
         return true;
     }
-    // On an X server without a window manager nobody gives the keyboard back when the about
-    // box goes: the display takes it, so F1 and F5 keep working.
-    if (watched == Welcome && event->type() == QEvent::Hide && isVisible())
-        QTimer::singleShot(0, this, [this] {
-            if (!QApplication::activeWindow() && isVisible())
-                activateWindow();
-        });
     return QWidget::eventFilter(watched, event);
 }
 
