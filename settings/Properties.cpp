@@ -37,7 +37,9 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <QWindow>
 
 #include <algorithm>
@@ -170,6 +172,18 @@ TPickRequest AudioRequest(const QString& fileName) {
     request.HideReadOnly = true;
     return request;
 }
+
+// Lets into an edit only what the settings can keep: the program's text is single-byte.
+class TLatin1Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (const QChar c : input)
+            if (c.unicode() > 0xFF)
+                return Invalid;
+        return Acceptable;
+    }
+};
 
 // Holds the preview grid at the width the layout gives it, and takes the height the grid
 // derives from that width, which the grid sets on itself.
@@ -509,6 +523,7 @@ QWidget* TProp_Form::CreateStatusGridPage() {
     for (int column = 1; column <= 3; ++column)
         colours->setColumnMinimumWidth(column, cell);
     colours->setRowStretch(4, 1);
+    Team1Panel->setMinimumHeight(Team2Green->sizeHint().height());
 
     PacksPerTeam = Stored<TSpinEdit>(sPacksPerTeam, page);
     colours->addWidget(Caption(QStringLiteral("Packs per team:"), PacksPerTeam, page), 3, 0);
@@ -628,6 +643,22 @@ void TProp_Form::ConnectHandlers() {
         connect(button, &QToolButton::clicked, this,
                 [this, button] { BackgroundBmpButtonClick(button); });
     SampleIMG->installEventFilter(this);
+
+    // A character beyond Latin-1 would be saved as "?": it is not taken, and the operator is
+    // told why.
+    auto* latin1 = new TLatin1Validator(this);
+    for (int tag : {kSettingsKeyTag, kLanguageKeyTag})
+        for (QWidget* control : TaggedControls(this, tag))
+            if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+                edit->setValidator(latin1);
+                connect(edit, &QLineEdit::inputRejected, edit, [edit] {
+                    QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())),
+                                       QStringLiteral("Tallivue keeps its settings as Western "
+                                                      "European (Latin-1) text: this character "
+                                                      "cannot be kept."),
+                                       edit);
+                });
+            }
     connect(AudioFileButton, &QToolButton::clicked, this, &TProp_Form::AudioFileButtonClick);
     connect(TalkingFolderButton, &QToolButton::clicked, this,
             &TProp_Form::TalkingFolderButtonClick);

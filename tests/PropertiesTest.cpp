@@ -212,6 +212,12 @@ private slots:
         QCOMPARE(form.StatusGrid1->PacksPerTeam(), 20);
         form.ShowBars->click();
         QVERIFY(!form.StatusGrid1->ShowBars());
+        // A character the settings cannot keep is not taken.
+        form.Idle->setFocus();
+        form.Idle->end(false);
+        for (const QString& typed : {QString::fromUtf8("\xC5\x81"), QString::fromUtf8("\xC3\xA9")})
+            QTest::sendKeyEvent(QTest::Click, form.Idle, Qt::Key_unknown, typed, Qt::NoModifier);
+        QCOMPARE(form.Idle->text(), QString::fromUtf8("Idle\xC3\xA9"));
         form.Team3Green->click();
         QCOMPARE(form.StatusGrid1->GetTeamColour(3), tcGreen);
     }
