@@ -644,6 +644,15 @@ void TProp_Form::ConnectHandlers() {
                 [this, button] { BackgroundBmpButtonClick(button); });
     SampleIMG->installEventFilter(this);
 
+    connect(AudioFileButton, &QToolButton::clicked, this, &TProp_Form::AudioFileButtonClick);
+    connect(TalkingFolderButton, &QToolButton::clicked, this,
+            &TProp_Form::TalkingFolderButtonClick);
+    connect(PlayButton, &QPushButton::clicked, this, &TProp_Form::PlayButtonClick);
+
+    connect(AboutButton, &QPushButton::clicked, this, &TProp_Form::AboutButtonClick);
+    connect(SaveButton, &QPushButton::clicked, this, &TProp_Form::SaveButtonClick);
+    connect(CloseButton, &QPushButton::clicked, this, &TProp_Form::CloseButtonClick);
+
     // A character beyond Latin-1 would be saved as "?": it is not taken, and the operator is
     // told why.
     auto* latin1 = new TLatin1Validator(this);
@@ -659,14 +668,6 @@ void TProp_Form::ConnectHandlers() {
                                        edit);
                 });
             }
-    connect(AudioFileButton, &QToolButton::clicked, this, &TProp_Form::AudioFileButtonClick);
-    connect(TalkingFolderButton, &QToolButton::clicked, this,
-            &TProp_Form::TalkingFolderButtonClick);
-    connect(PlayButton, &QPushButton::clicked, this, &TProp_Form::PlayButtonClick);
-
-    connect(AboutButton, &QPushButton::clicked, this, &TProp_Form::AboutButtonClick);
-    connect(SaveButton, &QPushButton::clicked, this, &TProp_Form::SaveButtonClick);
-    connect(CloseButton, &QPushButton::clicked, this, &TProp_Form::CloseButtonClick);
 }
 
 // What the controls show before anything is read: the dialog's defaults from the settings

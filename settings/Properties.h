@@ -183,7 +183,7 @@ private:
     bool ActivationStaysInTheProgram() const;
     void GiveBackTheWelcomeWindow();
 
-    TWelcome_Form* FWelcome;
+    QPointer<TWelcome_Form> FWelcome; // the display's, which outlives the dialog
     TPropertiesHost* FHost;
     QString FLastPicture;            // where the picture picker starts, within one opening
     bool FLoadOnActivation = true;   // the next activation loads
