@@ -148,13 +148,16 @@ private slots:
 
     void boxesEnableTheirFieldsAndUntickingClearsTheMinutes() {
         WriteSettings("\"Time Remaining\"=dword:00000000\r\n\"ShowClock\"=dword:00000001\r\n"
-                      "\"ShowScrollMsg\"=dword:00000000\r\n");
+                      "\"ShowScrollMsg\"=dword:00000000\r\n\"Mode\"=dword:00000005\r\n"
+                      "\"ClockPosition\"=dword:00000009\r\n");
         TRecordingHost host;
         {
             TProp_Form form(nullptr, &host);
             form.FormActivate();
             QVERIFY(!form.Show_Time_Left->isChecked() && !form.Time_Remaining->isEnabled());
             QVERIFY(form.ClockPosition->isEnabled());
+            QCOMPARE(form.Mode->currentText(), QString("Full screen")); // no item 5
+            QCOMPARE(form.ClockPosition->currentText(), QString("Bottom Centre"));
             for (QWidget* message : std::initializer_list<QWidget*>{
                      form.Msg1, form.Msg2, form.Msg3, form.Msg4, form.Msg1Label, form.Msg2Label,
                      form.Msg3Label, form.Msg4Label})
