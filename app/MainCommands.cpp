@@ -6,12 +6,15 @@
 #include "app/MainU.h"
 #include "controls/Marquee.h"
 #include "controls/MediaPlayer.h"
+#include "settings/Properties.h"
 #include "settings/Welcome.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTime>
 #include <QTimer>
 
@@ -35,7 +38,26 @@ void TDownload_Form::AboutClick() {
 }
 
 void TDownload_Form::PropertiesClick() {
-    // The properties dialog comes with the settings editor.
+    OpenProperties(false);
+}
+
+void TDownload_Form::OpenProperties(bool fromKey) {
+    TProp_Form dialog(Welcome, this, this);
+    QRect over = geometry(); // from the menu: over the display, which goes on behind it
+    if (fromKey) {
+        // From the keyboard: on the first screen, above a display that no longer stays on
+        // top, which hears nothing until the dialog has gone.
+        SetStayOnTop(false);
+        over = QGuiApplication::screens().constFirst()->geometry();
+        Listener->Suspend();
+    }
+    const QSize size = dialog.size();
+    dialog.move(over.x() + (over.width() - size.width()) / 2,
+                over.y() + (over.height() - size.height()) / 2);
+    dialog.exec();
+    // Datagrams that arrived meanwhile waited in the socket: they are handled now, in order.
+    if (fromKey)
+        Listener->Arm();
 }
 
 void TDownload_Form::MinimiseClick() {
@@ -49,6 +71,8 @@ void TDownload_Form::Exit1Click() {
 void TDownload_Form::FormKeyUp(int key) {
     if (key == Qt::Key_F1)
         Welcome->ShowWelcome();
+    if (key == Qt::Key_F5)
+        OpenProperties(true);
 }
 
 void TDownload_Form::TimeDblClick() {

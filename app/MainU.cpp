@@ -5,7 +5,6 @@
 
 #include "app/DisplayRules.h"
 #include "app/FormSpeechHost.h"
-#include "app/KioskFocus.h"
 #include "app/Listener.h"
 #include "app/Protocol.h"
 #include "app/TalkingDownload.h"
@@ -92,7 +91,6 @@ TDownload_Form::TDownload_Form(QWidget* parent)
     FormCreate();
 
     // The about box comes up at start-up over the display, and hides itself unless noticed.
-    new TKioskFocus(this);
     Welcome = new TWelcome_Form(this);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/PackTypes.h"
+#include "settings/Properties.h"
 #include "settings/SettingValues.h"
 
 #include <QWidget>
@@ -33,7 +34,7 @@ class TWelcome_Form;
 // them by name. The class is one, its concerns in files of their own: creation and elements
 // (MainU.cpp), mode and pack status handling (MainModes.cpp), the activation layout
 // (MainLayout.cpp), commands, keys and timers (MainCommands.cpp).
-class TDownload_Form : public QWidget {
+class TDownload_Form : public QWidget, public TPropertiesHost {
     Q_OBJECT
 
 public:
@@ -90,8 +91,11 @@ public:
     void ModeMessage(std::span<const std::string_view> fields);
     void PackStatusMessage(std::span<const std::string_view> fields);
 
-    // Reads every setting and lays the window out; runs at every activation.
-    void FormActivate();
+    // Reads every setting and lays the window out; runs at every activation, and when the
+    // properties dialog saves.
+    void FormActivate() override;
+    // The window's style: above other windows, or a normal one.
+    void SetStayOnTop(bool onTop) override;
 
     // Commands, keys and timers.
     void AboutClick();
@@ -140,10 +144,10 @@ private:
     void LayOutFullScreen();
     void LayOutScrollMessage();
     void LoadPicture(TGIFImage& picture, TSettingId setting);
-    void SetStayOnTop(bool onTop);
     void ApplyTalkingSettings();
 
     void PopupMenuAt(QWidget* source, const QPoint& position);
+    void OpenProperties(bool fromKey);
 
     TSettingValues FSettings;
     bool FHideWhenIdle = false; // read only by a floating window layout

@@ -1,3 +1,4 @@
+#include "app/Listener.h"
 #include "app/MainU.h"
 #include "app/TalkingDownload.h"
 #include "controls/Banner.h"
@@ -6,16 +7,22 @@
 #include "controls/Polygon.h"
 #include "controls/StatusGrid.h"
 #include "settings/Platform.h"
+#include "settings/Properties.h"
 #include "settings/Welcome.h"
 #include "support/RecordingReporter.h"
 #include "support/TempFolder.h"
 #include "support/Tone.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUdpSocket>
 
 namespace {
 
@@ -24,6 +31,10 @@ void WriteSettings(const std::string& values) {
     WriteBytes(SettingsFilePath(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\"
                                    "Tallivue]\r\n" +
                                        values);
+}
+
+void Send(const char* datagram) {
+    QUdpSocket().writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
 }
 
 // What the listener would hand the window for this datagram.
@@ -224,6 +235,51 @@ private slots:
             form.Scroll_TimerTimer();
         QVERIFY(form.Scroll_Message->ScrollText().starts_with("Birthday parties"));
         QCOMPARE(form.ScrollCount, 1);
+    }
+
+    // F5 holds the datagrams back while the dialog is open and hands them over in order after
+    // it; from the menu the display goes on behind it.
+    void thePropertiesDialogFromTheKeyAndFromTheMenu() {
+        TDownload_Form form;
+        form.FormActivate();
+        QStringList captions;
+        connect(form.Listener, &TListener::Readable, [&] { captions << form.laMode->text(); });
+        QStringList whileOpen{"not opened"};
+        QTimer::singleShot(0, [&] {
+            for (const char* datagram : {"MODE,ALPHA", "MODE,BRAVO", "MODE,CHARLIE"})
+                Send(datagram);
+            QTest::qWait(300);
+            whileOpen = captions;
+            QApplication::activeModalWidget()->close();
+        });
+        form.FormKeyUp(Qt::Key_F5);
+        QCOMPARE(whileOpen, QStringList());
+        QTRY_COMPARE(captions, (QStringList{"ALPHA", "BRAVO", "CHARLIE"}));
+        QVERIFY(!form.StaysOnTop());
+
+        QTimer::singleShot(0, [&] {
+            Send("MODE,CALCULATE");
+            (void)QTest::qWaitFor([&] { return form.laMode->text() == "Calculating"; }, 3000);
+            whileOpen = QStringList{form.laMode->text()};
+            QApplication::activeModalWidget()->close();
+        });
+        form.PropertiesClick();
+        QCOMPARE(whileOpen, QStringList{"Calculating"});
+    }
+
+    // Save lays the display out at once, as the floating window staying on top.
+    void aSaveTakesEffectAtOnce() {
+        TDownload_Form form;
+        form.FormActivate();
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<TProp_Form*>(QApplication::activeModalWidget());
+            dialog->Mode->setCurrentIndex(1);
+            dialog->Always_On_Top->setChecked(true);
+            dialog->SaveButton->click();
+        });
+        form.PropertiesClick();
+        QCOMPARE(form.geometry(), QRect(440, 552, 360, form.StatusGrid1->height()));
+        QVERIFY(form.StaysOnTop() && form.back_image->isHidden());
     }
 
     void theMenuOpensWhereTheOverlayReaches() {

@@ -94,6 +94,15 @@ state() { shot; echo "$(title)|$(caption_width)|$(grid_shows)|$(countdown_shows)
 # the one named (its width in this font), the grid or not, the countdown or not.
 declare -A caption=([Offline]=148 [Idle]=77 [Calculating]=253 ["Download Packs"]=375
     ["Playing Game Deathmatch"]=598)
+viewable() { # TITLE: whether a window of that name is on the screen
+    local id
+    for id in $(xwininfo -root -tree | awk -v t="\"$1\":" '$2 " " $3 " " $4 ~ t || $2 ~ t { print $1 }'); do
+        xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && return 0
+    done
+    return 1
+}
+wait_until() { for _ in $(seq 30); do "$@" && return 0; sleep 0.1; done; return 1; }
+
 expect_state() {
     local after=$1 want_title=$2 want_caption=$3 want_grid=$4 want_countdown=$5 got=
     for _ in $(seq 50); do
@@ -120,11 +129,8 @@ sleep 6 # the about box of the start-up hides itself
 expect_state "at start" Tallivue Offline yes no
 xdotool key F1
 about=$(xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/ { print $1 }')
-for _ in $(seq 30); do
-    xwininfo -id "$about" | grep -q IsViewable && break
-    sleep 0.1
-done
-xwininfo -id "$about" | grep -q IsViewable || fail "F1 did not show the about box"
+about_shows() { xwininfo -id "$about" | grep -q IsViewable; }
+wait_until about_shows || fail "F1 did not show the about box"
 xdotool key Return # OK
 
 step "MODE,IDLE" "Tallivue" Idle yes no
@@ -145,6 +151,27 @@ sleep 1 # "green", "02"
 [ -n "$shots" ] && cp "$work/shot.png" "$shots/download.png"
 step "MODE,IDLE" "I:6  D:1  P:1  Tallivue" Idle yes no # "Download_complete"
 sleep 1
+
+# F5: the properties dialog comes up above the display and takes the keyboard: five tabs on
+# to "Audio", five fields on to its audio picker, which opens. Escape twice closes both, and
+# the display has the keyboard again.
+xdotool key F5
+wait_until viewable "Tallivue -- Properties" || fail "F5 did not bring the properties dialog"
+dialog=$(xwininfo -root -tree | awk '/"Tallivue -- Properties"/ { print $1 }')
+geometry=$(xwininfo -id "$dialog" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width/ { w = $NF } /Height/ { h = $NF } END { print w "x" h "+" x "+" y }')
+shot
+light=$(convert "$work/shot.png" -crop "$geometry" -colorspace gray -format '%[fx:mean > 0.6]' info:)
+[ "$light" = 1 ] || fail "the properties dialog is not above the display ($geometry)"
+xdotool key ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab
+xdotool key Tab Tab Tab Tab Tab space
+wait_until viewable "Open Audio File" || fail "the audio picker did not open from the keyboard"
+xdotool key Escape
+wait_until eval '! viewable "Open Audio File"' || fail "Escape did not close the audio picker"
+xdotool key Escape
+wait_until eval '! viewable "Tallivue -- Properties"' || fail "Escape did not close the dialog"
+xdotool key F1
+wait_until about_shows || fail "the display did not get the keyboard back after the dialog"
 stop_display
 
 # What was heard: the loudest sample of every 50 ms, as the tone (1 to 5) it belongs to.
@@ -176,5 +203,12 @@ done
 [ "$(convert "$work/float.png" -fill black +opaque '#FF8080' -format '%[fx:mean>0]' info:)" = 1 ] ||
     fail "the floating window shows no played red pack"
 [ -n "$shots" ] && cp "$work/float.png" "$shots/floating.png"
+# With the pointer beside the small window, keys reach the display only if it holds the
+# keyboard itself, which it takes back when the about box of the start-up goes.
+xdotool mousemove 5 5
+sleep 5
+xdotool key F1
+about=$(xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/ { print $1 }')
+wait_until about_shows || fail "the floating window did not get the keyboard back"
 kill -0 "$pid" 2>/dev/null || fail "tallivue ended while running"
 echo "PASS"
