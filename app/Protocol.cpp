@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -131,4 +132,30 @@ TMessageKind ClassifyMessage(std::span<const std::string_view> fields) {
     if (fields[0] == "PACKSTATUS")
         return TMessageKind::PackStatus;
     return TMessageKind::Ignored;
+}
+
+std::string PackStatusDatagram(const TPackTable& packs, int packsPerTeam) {
+    std::string text = "PACKSTATUS";
+    for (int pack = 1; pack <= packsPerTeam && pack <= kMaxPacksPerTeam; ++pack)
+        for (int team = 1; team <= kTeamCount; ++team) {
+            text += ',';
+            text += std::to_string(FlagsOfPackState(packs.Get(team, pack)));
+        }
+    return text;
+}
+
+std::string FieldText(std::string_view value) {
+    bool plain = !value.empty();
+    for (char c : value)
+        plain = plain && !EndsValue(c) && c != '"';
+    if (plain)
+        return std::string(value);
+    std::string text = "\"";
+    for (char c : value) {
+        text += c;
+        if (c == '"')
+            text += '"';
+    }
+    text += '"';
+    return text;
 }

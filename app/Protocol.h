@@ -3,12 +3,14 @@
 // The controller's datagrams: comma-separated single-byte text, split into fields and
 // decoded without a screen, a socket or any allocation per field.
 
+#include "controls/GridModel.h"
 #include "controls/PackTypes.h"
 #include "core/Numbers.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -53,16 +55,37 @@ inline std::int32_t NumberField(std::string_view field) {
     return value;
 }
 
+// The controller's flag bits of a pack.
+constexpr std::int32_t kFlagPlayed = 0x20;
+constexpr std::int32_t kFlagDownloaded = 0x40;
+constexpr std::int32_t kFlagInUse = 0x80;
+
 // Only the low byte of a flag value counts; played beats downloaded beats in use.
 constexpr TPackState PackStateOfFlags(std::int32_t flags) {
     const auto low = static_cast<std::uint32_t>(flags) & 0xFFu;
-    if (low & 0x20u)
+    if (low & kFlagPlayed)
         return psPlayed;
-    if (low & 0x40u)
+    if (low & kFlagDownloaded)
         return psDownloaded;
-    if (low & 0x80u)
+    if (low & kFlagInUse)
         return psInUse;
     return psNotInUse;
+}
+
+// A pack keeps the bits of every stage it has passed (a played pack was downloaded, and a
+// downloaded pack was in the game), so a display reading them must honour the precedence.
+constexpr std::int32_t FlagsOfPackState(TPackState state) {
+    switch (state) {
+    case psInUse:
+        return kFlagInUse;
+    case psDownloaded:
+        return kFlagInUse | kFlagDownloaded;
+    case psPlayed:
+        return kFlagInUse | kFlagDownloaded | kFlagPlayed;
+    case psNotInUse:
+        break;
+    }
+    return 0;
 }
 
 // Field i (i >= 1) of a pack status message names pack (i-1) div 3 + 1 of team (i-1) mod 3 + 1.
@@ -76,3 +99,11 @@ inline TPackEntry DecodePackEntry(std::size_t fieldIndex, std::string_view field
 
 // Which handler a split datagram goes to; keywords match whole fields, case-sensitively.
 TMessageKind ClassifyMessage(std::span<const std::string_view> fields);
+
+// A pack status message listing packs 1 to `packsPerTeam` (at most 20) of all three teams.
+std::string PackStatusDatagram(const TPackTable& packs, int packsPerTeam);
+
+// `value` written so that splitting gives it back as one field: quoted when it is empty or
+// holds a blank, a comma or a double quote. A zero byte would end the datagram and cannot be
+// written.
+std::string FieldText(std::string_view value);

@@ -320,4 +320,41 @@ TEST(Robustness, ThousandsOfFieldsAndHugeNumbers) {
     EXPECT_GT(fields.size(), 6000u);
 }
 
+// What the simulator encodes, the display decodes to the same pack table, field for field.
+TEST(PackStatusDatagram, RoundTripsThroughTheDecoder) {
+    std::mt19937 random(160);
+    std::uniform_int_distribution<int> state(psNotInUse, psDownloaded);
+    std::uniform_int_distribution<int> packCount(1, kMaxPacksPerTeam);
+    for (int round = 0; round < 500; ++round) {
+        TPackTable packs;
+        for (int team = 1; team <= kTeamCount; ++team)
+            for (int pack = 1; pack <= kMaxPacksPerTeam; ++pack)
+                packs.Set(team, pack, state(random));
+        const int packsPerTeam = packCount(random);
+        const Fields fields = Split(PackStatusDatagram(packs, packsPerTeam));
+        const std::vector<std::string_view> views(fields.begin(), fields.end());
+        ASSERT_EQ(ClassifyMessage(views), TMessageKind::PackStatus);
+        ASSERT_EQ(views.size(), static_cast<std::size_t>(kTeamCount * packsPerTeam) + 1);
+        for (std::size_t i = 1; i < views.size(); ++i) {
+            const TPackEntry entry = DecodePackEntry(i, views[i]);
+            ASSERT_EQ(entry.State, packs.Get(entry.Team, entry.Pack)) << "field " << i;
+        }
+    }
+}
+
+TEST(FieldText, AnyValueWithoutAZeroByteComesBackAsOneField) {
+    std::mt19937 random(3);
+    const std::string alphabet = "ab ,\"\t\x01\x7f\xff";
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 8);
+    for (int round = 0; round < 3000; ++round) {
+        std::string value;
+        for (int i = length(random); i > 0; --i)
+            value += alphabet[pick(random)];
+        ASSERT_EQ(Split("MODE," + FieldText(value) + ",x"), (Fields{"MODE", value, "x"}))
+            << "value: " << value;
+    }
+    EXPECT_EQ(FieldText("Deathmatch"), "Deathmatch");
+}
+
 } // namespace
