@@ -1,67 +1,61 @@
-// A stand-in for the arena's game controller: sends datagrams to a display, each command-line
-// argument (or, with none, each line of standard input) as one datagram.
+// A stand-in for the arena's game controller, for trying a display without one: sends
+// datagrams by hand, plays whole arena cycles, and records the real controller to replay later.
 
-#include <QCommandLineParser>
+#include "tools/sim/Commands.h"
+
 #include <QCoreApplication>
-#include <QHostAddress>
-#include <QTextStream>
-#include <QThread>
-#include <QUdpSocket>
+#include <QRegularExpression>
 
 #include <cstdio>
+
+namespace {
+
+const char kHelp[] =
+    "Usage: tallivue-sim SUBCOMMAND [options] [arguments]\n"
+    "Stands in for the arena's game controller: sends the datagrams a Tallivue display listens\n"
+    "for on UDP port 12001, to 127.0.0.1 unless --host names another address.\n"
+    "\n"
+    "Subcommands:\n"
+    "  send TEXT...   Sends each TEXT, or each line of standard input, as one datagram.\n"
+    "  game           Plays whole arena cycles: idle, a game counting down, calculating, and the\n"
+    "                 packs' download.\n"
+    "  record FILE    Writes every datagram arriving on the port to FILE, with its time.\n"
+    "  replay FILE    Sends a recording again, spaced as it was recorded.\n"
+    "\n"
+    "\"tallivue-sim SUBCOMMAND --help\" lists a subcommand's options. Arguments that do not\n"
+    "start with a subcommand are sent as \"send\" sends them:\n"
+    "  tallivue-sim MODE,IDLE\n"
+    "  tallivue-sim --interval 500 PACKSTATUS,32 PACKSTATUS,64\n";
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tallivue-sim"));
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QString first = arguments.value(0);
 
-    QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral(
-        "Sends controller datagrams such as MODE,IDLE or PACKSTATUS,160,0,64 to a display.\n"
-        "Each argument is one datagram; with none, each line of standard input is one."));
-    options.addHelpOption();
-    const QCommandLineOption host({QStringLiteral("H"), QStringLiteral("host")},
-                                  QStringLiteral("Address to send to (default 127.0.0.1)."),
-                                  QStringLiteral("address"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
-                                  QStringLiteral("UDP port (default 12001)."),
-                                  QStringLiteral("port"), QStringLiteral("12001"));
-    const QCommandLineOption interval({QStringLiteral("i"), QStringLiteral("interval")},
-                                      QStringLiteral("Pause between datagrams in ms (default 0)."),
-                                      QStringLiteral("ms"), QStringLiteral("0"));
-    options.addOptions({host, port, interval});
-    options.addPositionalArgument(QStringLiteral("datagram"), QStringLiteral("Text to send."),
-                                  QStringLiteral("[datagram...]"));
-    options.process(application);
-
-    const QHostAddress address(options.value(host));
-    bool portOk = false;
-    const auto portNumber = options.value(port).toUShort(&portOk);
-    bool intervalOk = false;
-    const int pause = options.value(interval).toInt(&intervalOk);
-    if (address.isNull() || !portOk || portNumber == 0 || !intervalOk || pause < 0) {
-        std::fprintf(stderr, "tallivue-sim: give a numeric address, a port 1-65535 and a "
-                             "non-negative interval (see --help)\n");
+    if (first == u"-h" || first == u"--help" || first == u"help") {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (first == u"send")
+        return RunSend(arguments.mid(1));
+    if (first == u"game")
+        return RunGame(arguments.mid(1));
+    if (first == u"record")
+        return RunRecord(arguments.mid(1));
+    if (first == u"replay")
+        return RunReplay(arguments.mid(1));
+    // The controller's words are capitals and commas; a lower-case word is a mistyped
+    // subcommand, which would otherwise go out as a datagram unnoticed.
+    static const QRegularExpression subcommandLike(QStringLiteral("^[a-z][a-z-]*$"));
+    if (subcommandLike.match(first).hasMatch()) {
+        std::fprintf(stderr,
+                     "tallivue-sim: unknown subcommand \"%s\"; the subcommands are send, game, "
+                     "record and replay.\n\"tallivue-sim send %s\" sends it as a datagram.\n",
+                     qPrintable(first), qPrintable(first));
         return 2;
     }
-
-    QStringList datagrams = options.positionalArguments();
-    if (datagrams.isEmpty()) {
-        QTextStream input(stdin);
-        for (QString line; input.readLineInto(&line);)
-            datagrams << line;
-    }
-
-    QUdpSocket socket;
-    int failures = 0;
-    for (qsizetype i = 0; i < datagrams.size(); ++i) {
-        if (i > 0 && pause > 0)
-            QThread::msleep(static_cast<unsigned long>(pause));
-        const QByteArray bytes = datagrams[i].toLatin1();
-        if (socket.writeDatagram(bytes, address, portNumber) != bytes.size()) {
-            std::fprintf(stderr, "tallivue-sim: could not send \"%s\": %s\n", bytes.constData(),
-                         qPrintable(socket.errorString()));
-            ++failures;
-        }
-    }
-    return failures == 0 ? 0 : 1;
+    return RunSend(arguments);
 }
