@@ -12,12 +12,10 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
-
-// The recorder's port; the only one the test cannot let the system choose.
-constexpr quint16 kRecordPort = 23456;
 
 struct TCaught {
     qint64 AtMs;
@@ -74,6 +72,14 @@ TRun Run(const QStringList& arguments, const QByteArray& input = {}) {
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromLocal8Bit(process.readAllStandardError()),
             process.readAllStandardOutput()};
+}
+
+// A port that no socket holds, for a recorder: the system picks it, so that the test never
+// meets another on a port of its choosing.
+quint16 FreePort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::AnyIPv4, 0);
+    return probe.localPort();
 }
 
 // Waits until the recorder says it listens.
@@ -149,9 +155,9 @@ private slots:
             {0, longest},       {100, "PACKSTATUS,224,192,128"}};
 
         const QString file = FFolder.filePath(QStringLiteral("arena.txt"));
+        const quint16 port = FreePort();
         QProcess recorder;
-        recorder.start(QStringLiteral(TALLIVUE_SIM),
-                       {"record", "-p", QString::number(kRecordPort), file});
+        recorder.start(QStringLiteral(TALLIVUE_SIM), {"record", "-p", QString::number(port), file});
         QVERIFY(Listening(recorder));
         QUdpSocket sender;
         QElapsedTimer clock;
@@ -160,7 +166,7 @@ private slots:
         for (const auto& [gap, bytes] : sends) {
             QTest::qWait(gap);
             sentAt.push_back(clock.elapsed());
-            QCOMPARE(sender.writeDatagram(bytes, QHostAddress::LocalHost, kRecordPort),
+            QCOMPARE(sender.writeDatagram(bytes, QHostAddress::LocalHost, port),
                      qint64(bytes.size()));
         }
         // Each line is in the file as soon as its datagram came.
@@ -193,13 +199,15 @@ private slots:
 
     void recordEndsAtItsCountOrDuration() {
         const QString file = FFolder.filePath(QStringLiteral("three.txt"));
+        const quint16 port = FreePort();
         QProcess recorder;
-        recorder.start(QStringLiteral(TALLIVUE_SIM), {"record", "-p", QString::number(kRecordPort),
+        recorder.start(QStringLiteral(TALLIVUE_SIM), {"record", "-p", QString::number(port),
                                                       "--count", "2", "--duration", "20", file});
         QVERIFY(Listening(recorder));
         QUdpSocket sender;
         for (const char* text : {"one", "two", "three"})
-            sender.writeDatagram(text, QHostAddress::LocalHost, kRecordPort);
+            QCOMPARE(sender.writeDatagram(text, QHostAddress::LocalHost, port),
+                     qint64(std::strlen(text)));
         QVERIFY(recorder.waitForFinished(5'000));
         QCOMPARE(recorder.exitCode(), 0);
         QFile reading(file);
@@ -210,9 +218,8 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(
-            Run({"record", "-p", QString::number(kRecordPort), "--duration", "0.3", file}).ExitCode,
-            0);
+        QCOMPARE(Run({"record", "-p", QString::number(port), "--duration", "0.3", file}).ExitCode,
+                 0);
         QVERIFY(clock.elapsed() >= 300 && clock.elapsed() < 5'000);
     }
 
@@ -240,7 +247,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        const QString port = QString::number(kRecordPort);
+        const QString port = QString::number(FreePort());
         QTest::newRow("unknown subcommand") << QStringList{"gmae"} << 2 << "unknown subcommand";
         QTest::newRow("port") << QStringList{"send", "-p", "65536", "x"} << 2 << "--port";
         QTest::newRow("address") << QStringList{"send", "-H", "999.1.1.1", "x"} << 2 << "999.1.1.1";
