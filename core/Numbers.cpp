@@ -1,7 +1,5 @@
 #include "core/Numbers.h"
 
-namespace {
-
 int DigitValue(char c, int base) {
     int value = -1;
     if (c >= '0' && c <= '9')
@@ -12,8 +10,6 @@ int DigitValue(char c, int base) {
         value = c - 'A' + 10;
     return value < base ? value : -1;
 }
-
-} // namespace
 
 // Returns through a flag and a reference rather than an optional: for the field reader that
 // inlines around it, compilers assembled the optional through memory and stalled on it.

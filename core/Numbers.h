@@ -6,6 +6,9 @@
 #include <optional>
 #include <string_view>
 
+// The value of a digit in `base` (2 to 16; letters in either case), or -1 for none.
+int DigitValue(char c, int base);
+
 // A signed 32-bit number: decimal with an optional sign, or hexadecimal after "$", "x" or "0x"
 // (either case), filling at most 32 bits. Anything else, including an empty text, is no number
 // and leaves `value` alone.

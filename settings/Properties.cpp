@@ -112,6 +112,22 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
     return row;
 }
 
+// "Window Position": captioned spin fields two to a row.
+QGroupBox* PositionGroup(QWidget* parent,
+                         std::initializer_list<std::pair<QString, TSpinEdit*>> fields) {
+    auto* group = new QGroupBox(QStringLiteral("Window Position"), parent);
+    auto* grid = new QGridLayout(group);
+    int index = 0;
+    for (const auto& [caption, field] : fields) {
+        field->setParent(group);
+        grid->addWidget(Caption(caption, field, group), index / 2, index % 2 * 2);
+        grid->addWidget(field, index / 2, index % 2 * 2 + 1);
+        ++index;
+    }
+    grid->setColumnStretch(4, 1);
+    return group;
+}
+
 std::int32_t DialogNumber(TSettingId id, const TSettingsEnvironment& environment) {
     const TSettingDef& setting = SettingDef(id);
     return std::get<std::int32_t>(ResolveDefault(setting, setting.DialogDefault, environment));
@@ -348,21 +364,14 @@ QWidget* TProp_Form::CreateFullScreenPage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
 
-    auto* position = new QGroupBox(QStringLiteral("Window Position"), page);
-    auto* positionGrid = new QGridLayout(position);
-    SetFullX = Stored<TSpinEdit>(sSetFullX, position);
-    SetFullY = Stored<TSpinEdit>(sSetFullY, position);
-    SetWidth = Stored<TSpinEdit>(sSetWidth, position);
-    SetHeight = Stored<TSpinEdit>(sSetHeight, position);
-    positionGrid->addWidget(Caption(QStringLiteral("Left"), SetFullX, position), 0, 0);
-    positionGrid->addWidget(SetFullX, 0, 1);
-    positionGrid->addWidget(Caption(QStringLiteral("Top"), SetFullY, position), 0, 2);
-    positionGrid->addWidget(SetFullY, 0, 3);
-    positionGrid->addWidget(Caption(QStringLiteral("Width"), SetWidth, position), 1, 0);
-    positionGrid->addWidget(SetWidth, 1, 1);
-    positionGrid->addWidget(Caption(QStringLiteral("Height"), SetHeight, position), 1, 2);
-    positionGrid->addWidget(SetHeight, 1, 3);
-    positionGrid->setColumnStretch(4, 1);
+    SetFullX = Stored<TSpinEdit>(sSetFullX, page);
+    SetFullY = Stored<TSpinEdit>(sSetFullY, page);
+    SetWidth = Stored<TSpinEdit>(sSetWidth, page);
+    SetHeight = Stored<TSpinEdit>(sSetHeight, page);
+    QGroupBox* position = PositionGroup(page, {{QStringLiteral("Left"), SetFullX},
+                                               {QStringLiteral("Top"), SetFullY},
+                                               {QStringLiteral("Width"), SetWidth},
+                                               {QStringLiteral("Height"), SetHeight}});
 
     // The sample shows the background picture at a screen's proportions; a click picks one.
     auto* sampleFrame = new QFrame(page);
@@ -426,18 +435,12 @@ QWidget* TProp_Form::CreateFullScreenPage() {
 QWidget* TProp_Form::CreateFloatingWindowPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    auto* position = new QGroupBox(QStringLiteral("Window Position"), page);
-    auto* positionGrid = new QGridLayout(position);
-    SetFloatX = Stored<TSpinEdit>(sSetFloatX, position);
-    SetFloatY = Stored<TSpinEdit>(sSetFloatY, position);
-    SetFloatWidth = Stored<TSpinEdit>(sSetFloatWidth, position);
-    positionGrid->addWidget(Caption(QStringLiteral("Left"), SetFloatX, position), 0, 0);
-    positionGrid->addWidget(SetFloatX, 0, 1);
-    positionGrid->addWidget(Caption(QStringLiteral("Top"), SetFloatY, position), 0, 2);
-    positionGrid->addWidget(SetFloatY, 0, 3);
-    positionGrid->addWidget(Caption(QStringLiteral("Width"), SetFloatWidth, position), 1, 0);
-    positionGrid->addWidget(SetFloatWidth, 1, 1);
-    positionGrid->setColumnStretch(4, 1);
+    SetFloatX = Stored<TSpinEdit>(sSetFloatX, page);
+    SetFloatY = Stored<TSpinEdit>(sSetFloatY, page);
+    SetFloatWidth = Stored<TSpinEdit>(sSetFloatWidth, page);
+    QGroupBox* position = PositionGroup(page, {{QStringLiteral("Left"), SetFloatX},
+                                               {QStringLiteral("Top"), SetFloatY},
+                                               {QStringLiteral("Width"), SetFloatWidth}});
     HideWhenIdle = Stored<QCheckBox>(sHideWhenIdle, page);
     HideWhenIdle->setText(QStringLiteral("Hide when system is Idle"));
     HideWhenGame = Stored<QCheckBox>(sHideWhenGame, page);

@@ -1,5 +1,7 @@
 #include "settings/RegFile.h"
 
+#include "core/Numbers.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -33,23 +35,13 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && SameRegName(text.substr(0, prefix.size()), prefix);
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // At most eight hexadecimal digits and nothing else.
 std::optional<std::uint32_t> HexNumber(std::string_view text) {
     if (text.empty() || text.size() > 8)
         return std::nullopt;
     std::uint32_t value = 0;
     for (char c : text) {
-        const int digit = HexDigit(c);
+        const int digit = DigitValue(c, 16);
         if (digit < 0)
             return std::nullopt;
         value = value * 16 + static_cast<std::uint32_t>(digit);

@@ -1,5 +1,7 @@
 #include "tools/sim/RecordFormat.h"
 
+#include "core/Numbers.h"
+
 #include <utility>
 
 namespace {
@@ -14,16 +16,6 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string SecondsText(std::int64_t ms) {
@@ -96,8 +88,8 @@ private:
             }
             if (!Take('x'))
                 return Fail("unknown escape; inside the quotes write \\\", \\\\ or \\xHH");
-            const int high = FAt < FLine.size() ? HexValue(FLine[FAt]) : -1;
-            const int low = FAt + 1 < FLine.size() ? HexValue(FLine[FAt + 1]) : -1;
+            const int high = FAt < FLine.size() ? DigitValue(FLine[FAt], 16) : -1;
+            const int low = FAt + 1 < FLine.size() ? DigitValue(FLine[FAt + 1], 16) : -1;
             if (high < 0 || low < 0)
                 return Fail("\\x takes exactly two hexadecimal digits, like \\x0A");
             FAt += 2;
