@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The default pictures the build made, as ImageMagick reads them: the background a dark 16:9
 # 24-bit BMP, the title an endlessly looping animation that fits its band, the logo no larger than
-# its box, both with real transparency and no bright fringe around it.
-# Usage: pictures_check.sh IMGS_DIR
+# its box, both with real transparency and no bright fringe around it; and the program's icon.
+# Usage: pictures_check.sh IMGS_DIR ICONS_DIR
 set -euo pipefail
 
 dir=$1
+icons=$2
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 at_most() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
@@ -71,8 +72,23 @@ if readable "$logo" GIF; then
     has_cut_out "$logo"
 fi
 
+# The icon, in each size that is installed: square, its corners transparent (so that no block of
+# colour shows round the target on a panel or a menu), the target's red centre in the middle.
+for size in 256 48; do
+    icon=$icons/${size}x$size/tallivue.png
+    readable "$icon" PNG || continue
+    read -r width height < <(identify -format '%w %h\n' "$icon")
+    [ "$width $height" = "$size $size" ] || fail "$icon is ${width}x$height, not ${size}x$size"
+    corners=$(convert "$icon" -format \
+        '%[fx:max(max(p{0,0}.a, p{w-1,0}.a), max(p{0,h-1}.a, p{w-1,h-1}.a))]' info:)
+    [ "$corners" = 0 ] || fail "$icon has corners that are not transparent (alpha $corners)"
+    centre=$(convert "$icon" -format '%[fx:p{w/2,h/2}.a == 1 && p{w/2,h/2}.r > 0.8 &&
+        p{w/2,h/2}.g < 0.4]' info:)
+    [ "$centre" = 1 ] || fail "$icon has no opaque red in its middle"
+done
+
 if ((failures > 0)); then
-    echo "$failures problem(s) in the pictures in $dir" >&2
+    echo "$failures problem(s) in the pictures in $dir or the icon in $icons" >&2
     exit 1
 fi
-echo "The pictures in $dir are in order"
+echo "The pictures in $dir and the icon in $icons are in order"

@@ -22,16 +22,8 @@ for font in "$heavy" "$bold"; do
         fail "the font $font is missing (bash tools/install-deps.sh installs fonts-roboto-unhinted)"
 done
 
-# Letters and logo are drawn on this colour, which also outlines them: GIF transparency is all or
-# nothing, so a soft edge would be blended with one colour for good and show as a fringe on any
-# other background. Blended with near-black, the fringe is just part of a dark outline.
-matte='#03070f'
-# Light blues and white: the brightest colours that still sit calmly on the navy background.
-title_top='#a8ecff'
-title_bottom='#1a78f0'
-ice='#e8f2fc'
-cyan='#2fb8ff'
-laser_red='#ff2a3c'
+# shellcheck source=tools/palette.sh
+source "$(dirname "$0")/palette.sh"
 
 mkdir -p "$out"
 # Beside the output, so that moving a finished picture into place is a rename.
@@ -137,7 +129,7 @@ im -delay 10 -loop 0 "$work"/frame*.miff +dither +remap -layers Optimize -strip 
 making=Sml_Logo.gif
 # The target's face is filled, so the background's honeycomb cannot show between its rings.
 c=31 r=21
-im -size 62x62 xc:none -stroke none -fill '#0b1d3a' -draw "circle $c,$c $c,$((c - r))" \
+im -size 62x62 xc:none -stroke none -fill "$navy" -draw "circle $c,$c $c,$((c - r))" \
     -fill none -stroke "$cyan" -strokewidth 4 -draw "circle $c,$c $c,$((c - r))" \
     -stroke '#9fe4ff' -strokewidth 2 -draw "circle $c,$c $c,$((c - r / 2))" \
     -stroke "$ice" -strokewidth 3 \
