@@ -18,8 +18,24 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
+
+namespace {
+
+// A hint shows its text as it stands: a tip takes a text that looks like HTML for HTML, pictures
+// and all. A message longer than any screen is wide is cut to what a tip can show, as laying out
+// a megabyte of text for it would hold the display up for a second at every hover.
+QString PlainHint(std::string_view text) {
+    constexpr std::size_t kHintCharacters = 1000;
+    QString hint = FromLatin1(text.substr(0, kHintCharacters));
+    if (text.size() > kHintCharacters)
+        hint += QStringLiteral("...");
+    return Qt::convertFromPlainText(hint, Qt::WhiteSpaceNormal);
+}
+
+} // namespace
 
 void TDownload_Form::FormActivate() {
     FActivated = true;
@@ -176,7 +192,7 @@ void TDownload_Form::LayOutScrollMessage() {
     Scroll_Message->setEnabled(true);
     Scroll_Message->show();
     Scroll_Message->resize(width(), Scroll_Message->height());
-    Scroll_Message->setToolTip(FromLatin1(Scroll_Message->ScrollText()));
+    Scroll_Message->setToolTip(PlainHint(Scroll_Message->ScrollText()));
     Scroll_Message->SetActive(true);
     Scroll_Timer->start();
 }

@@ -35,13 +35,16 @@ struct TLabelLook {
 };
 
 // A label of the design: its text centred unless said otherwise, transparent, so that the
-// background picture shows around its letters.
+// background picture shows around its letters. Its text is shown as it stands: the captions come
+// from the settings and the controller, and a text that looked like HTML would otherwise be taken
+// for it, down to fetching the pictures it names (an endless /dev/zero among them).
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place,
                   const TLabelLook& look,
                   Qt::Alignment alignment = Qt::AlignHCenter | Qt::AlignTop) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(place);
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment);
     QFont font;
     font.setFamilies(look.Families);

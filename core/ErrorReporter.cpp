@@ -41,6 +41,8 @@ private:
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tallivue"), FShowing,
                                     QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
+        // Messages quote file names and settings, which may look like HTML: shown as they are.
+        box->setTextFormat(Qt::PlainText);
         box->setWindowModality(Qt::ApplicationModal);
         box->setWindowFlag(Qt::WindowStaysOnTopHint);
         connect(box, &QMessageBox::finished, this, [this] {
