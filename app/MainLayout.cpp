@@ -5,6 +5,7 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
 #include "app/TalkingDownload.h"
+#include "app/UsableSettings.h"
 #include "controls/Banner.h"
 #include "controls/Marquee.h"
 #include "controls/Polygon.h"
@@ -17,7 +18,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
@@ -35,6 +38,14 @@ QString PlainHint(std::string_view text) {
     return Qt::convertFromPlainText(hint, Qt::WhiteSpaceNormal);
 }
 
+TDesktop Desktop() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QRect all = screen->virtualGeometry();
+    return {all.x(), all.y(), all.width(), all.height()};
+}
+
 } // namespace
 
 void TDownload_Form::FormActivate() {
@@ -46,8 +57,11 @@ void TDownload_Form::FormActivate() {
     BringModalToFront();
     Listener->Arm();
 
+    const TSettingsEnvironment environment = PlatformSettingsEnvironment();
     TRegistryDef registry(PlatformRegistryStore());
-    FSettings = ReadAllSettings(registry, PlatformSettingsEnvironment());
+    FSettings = ReadAllSettings(registry, environment);
+    for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
+        ReportOnce(FromLatin1(problem));
     ApplyTalkingSettings();
     ApplyGridSettings();
     blank_overlay->setVisible(FSettings.Bool(sRightClickMenu));
@@ -78,6 +92,13 @@ void TDownload_Form::ApplyTalkingSettings() {
     talking.TalkingFolder = FSettings.Text(sTalkingFolder);
     talking.DownloadPacksCaption = FSettings.Text(sDownloadPacks);
     FTalking->SetSettings(talking);
+}
+
+void TDownload_Form::ReportOnce(const QString& message) {
+    // Activations come at every return of the focus, the one after a message box's among them:
+    // each problem is told once.
+    if (FReported.insert(message).second)
+        ReportError(message);
 }
 
 void TDownload_Form::ApplyGridSettings() {
@@ -204,10 +225,7 @@ void TDownload_Form::LoadPicture(TGIFImage& picture, TSettingId setting) {
     try {
         picture.LoadFromFile(file);
     } catch (const TPictureError& failure) {
-        // Activations come at every return of the focus: each failure is told once.
-        const std::string report = FSettings.Text(setting) + "\n" + failure.what();
-        if (FReportedPictures.insert(report).second)
-            ReportError(QStringLiteral("%1\n\n%2").arg(FromLatin1(failure.what()), file));
+        ReportOnce(QStringLiteral("%1\n\n%2").arg(FromLatin1(failure.what()), file));
     }
 }
 

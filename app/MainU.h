@@ -145,6 +145,7 @@ private:
     void LayOutScrollMessage();
     void LoadPicture(TGIFImage& picture, TSettingId setting);
     void ApplyTalkingSettings();
+    void ReportOnce(const QString& message);
 
     void PopupMenuAt(QWidget* source, const QPoint& position);
     void OpenProperties(bool fromKey);
@@ -155,8 +156,8 @@ private:
     bool FFirstActivation = true;
     bool FActivated = false; // some activation has laid the window out
     bool FShown = false;
-    std::set<std::string> FReportedPictures; // each picture failure is told once
-    std::vector<std::string_view> FFields;   // reused: splitting a datagram allocates nothing
+    std::set<QString> FReported;           // each problem with the settings is told once
+    std::vector<std::string_view> FFields; // reused: splitting a datagram allocates nothing
     std::unique_ptr<TFormSpeechHost> FSpeechHost;
     std::unique_ptr<TTalkingDownload> FTalking;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -123,8 +124,11 @@ bool TTalkingDownload::StartSound(const std::string& file) {
 void TTalkingDownload::SpeakTimerTimer() {
     if (!FSettings.TalkingDownload)
         return;
-    FHost.SetSpeakTimerInterval(FHost.SpeakTimerInterval() +
-                                FSettings.StillNeedDelayIncrement * 1000);
+    // Counted wide and held within what a timer takes, however long the download lasts.
+    const std::int64_t interval = std::int64_t{FHost.SpeakTimerInterval()} +
+                                  std::int64_t{FSettings.StillNeedDelayIncrement} * 1000;
+    FHost.SetSpeakTimerInterval(static_cast<int>(
+        std::clamp<std::int64_t>(interval, 1, std::numeric_limits<std::int32_t>::max())));
     if (FSpeakQueue.empty() && FHost.ModeCaption() == FSettings.DownloadPacksCaption) {
         FSpeakMode = 3;
         Queue("Downloaded");

@@ -1,17 +1,31 @@
 #include "app/MainU.h"
 #include "app/Protocol.h"
 #include "controls/Marquee.h"
+#include "controls/StatusGrid.h"
 #include "settings/Platform.h"
 #include "support/Ink.h"
+#include "support/RecordingReporter.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 #include <QUdpSocket>
 
+#include <fstream>
+
+#include <unistd.h>
+
 namespace {
+
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 // Both keys, so that reading creates none and the file must stay exactly as written.
 void WriteSettings(const std::string& values, const std::string& language = "") {
@@ -35,6 +49,12 @@ QWidget* ShownTip() {
     return nullptr;
 }
 
+struct THostileSettings {
+    std::string Values, Language;
+    QStringList Told; // a part of each message, in order; none when every value can be used
+    QRect Geometry;   // where the window must stand
+};
+
 } // namespace
 
 // The display on a 1024 x 768 screen, given settings and datagrams that no sane source sends.
@@ -43,6 +63,59 @@ class HostileInputTest : public QObject {
 
 private slots:
     void init() { std::filesystem::remove(SettingsFilePath()); }
+
+    // Each case is activated twice, plays a game's datagrams and a few scroll steps, in bounded
+    // time and memory, and leaves the settings file as it was.
+    void unusableSettingsAreToldOnceAndReplaced() {
+        const QRect screen(0, 0, 1024, 768);
+        const THostileSettings cases[] = {
+            {"\"PacksPerTeam\"=dword:7fffffff\n\"ScrollSpeed\"=dword:100\n\"Time Remaining\"=dword:"
+             "ffffffff\n\"StillNeedDelayIncrement\"=dword:fffffffb\n\"Msg1\"=\"" +
+                 std::string(1 << 20, 'M') + "\"\n",
+             "\"Playing Game\"=\"a\x01\tb\"\n\"Idle\"=hex(1):63,0d,0a,64,00\n",
+             {"\"PacksPerTeam\" is 2147483647", "\"ScrollSpeed\" is 256",
+              "\"StillNeedDelayIncrement\" is -5", "\"Playing Game\" holds", "\"Idle\" holds"},
+             screen},
+            {"\"SetWidth\"=dword:7fffffff\n\"SetHeight\"=dword:ffffffff\n\"SetFullX\"=dword:"
+             "80000000\n\"SetFullY\"=dword:7fffffff\n",
+             "",
+             {"\"SetWidth\"", "\"SetHeight\"", "\"SetFullX\"", "\"SetFullY\" is 2147483647"},
+             screen},
+            // Partly on the screen, the window stays where it is put.
+            {"\"Mode\"=dword:1\n\"SetFloatWidth\"=dword:ffffff00\n\"SetFloatX\"=dword:384\n"
+             "\"SetFloatY\"=dword:80000000\n",
+             "",
+             {"\"SetFloatWidth\" is -256", "\"SetFloatY\""},
+             QRect(900, 0, 360, 73)},
+        };
+        for (const THostileSettings& hostile : cases) {
+            WriteSettings(hostile.Values, hostile.Language);
+            const std::string before = ReadBytes(SettingsFilePath());
+            const long memory = ResidentKb();
+            QElapsedTimer clock;
+            clock.start();
+            RecordingReporter reporter;
+            TDownload_Form form;
+            form.show();
+            form.FormActivate();
+            form.FormActivate();
+            for (int step = 0; step < 20; ++step)
+                form.Scroll_Message->TimerTick();
+            for (std::string datagram : {"PACKSTATUS,128", "PACKSTATUS,32", "MODE,GAMEACTIVE,0,Go"})
+                form.HandleDatagram(datagram);
+            form.grab();
+            QCOMPARE(reporter.Messages.size(), hostile.Told.size());
+            for (qsizetype i = 0; i < hostile.Told.size(); ++i)
+                QVERIFY2(reporter.Messages[i].contains(hostile.Told[i]),
+                         qPrintable(reporter.Messages[i]));
+            QCOMPARE(form.geometry(), hostile.Geometry);
+            QVERIFY(form.Scroll_Message->ScrollAmount() >= 1); // 256 would wrap round to 0
+            QVERIFY(!form.laMode->text().contains(QRegularExpression("[\\x00-\\x1f]")));
+            QVERIFY(ReadBytes(SettingsFilePath()) == before);
+            QVERIFY(ResidentKb() - memory < 100 * 1024);
+            QVERIFY(clock.elapsed() < 8000); // a hang, not a speed
+        }
+    }
 
     // As HTML a caption or a hint would fetch the pictures it names, /dev/zero among them; here
     // the picture is a green square, which must not show.

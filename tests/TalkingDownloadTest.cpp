@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,13 @@ TEST_F(Talking, TheReminderIntervalGrowsUntilAPackComesIn) {
     Heard();
     Change(2, 2, psDownloaded);
     EXPECT_EQ(Host.Interval, 5000);
+
+    // A day more each time: within a month the interval reaches the most a timer counts.
+    settings.StillNeedDelayIncrement = 86400;
+    Speech.SetSettings(settings);
+    for (int tick = 0; tick < 30; ++tick, Heard())
+        Speech.SpeakTimerTimer();
+    EXPECT_EQ(Host.Interval, std::numeric_limits<std::int32_t>::max());
 }
 
 TEST_F(Talking, ADownloadCutsTheSummaryShortAndTheEndReplacesTheQueue) {
