@@ -63,6 +63,7 @@ void TDownload_Form::FormActivate() {
     for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
         ReportOnce(FromLatin1(problem));
     ApplyTalkingSettings();
+    CheckTalkingFolder();
     ApplyGridSettings();
     blank_overlay->setVisible(FSettings.Bool(sRightClickMenu));
     if (WindowMode() == 1)
@@ -92,6 +93,16 @@ void TDownload_Form::ApplyTalkingSettings() {
     talking.TalkingFolder = FSettings.Text(sTalkingFolder);
     talking.DownloadPacksCaption = FSettings.Text(sDownloadPacks);
     FTalking->SetSettings(talking);
+}
+
+void TDownload_Form::CheckTalkingFolder() {
+    // Missing words are skipped one by one without a word, as an arena may leave some out; a
+    // folder that is not there at all silences the whole download, which staff should hear of.
+    const std::string& folder = FSettings.Text(sTalkingFolder);
+    if (FSettings.Bool(sTalkingDownload) && !QFileInfo(FromLatin1(folder)).isDir())
+        ReportOnce(QStringLiteral("The setting \"Talking Folder\" names %1, which is not a "
+                                  "folder; the download goes on without the spoken words.")
+                       .arg(FromLatin1(folder)));
 }
 
 void TDownload_Form::ReportOnce(const QString& message) {
@@ -220,12 +231,15 @@ void TDownload_Form::LayOutScrollMessage() {
 
 void TDownload_Form::LoadPicture(TGIFImage& picture, TSettingId setting) {
     const QString file = FromLatin1(FSettings.Text(setting));
-    if (!QFileInfo(file).isFile())
+    if (!QFileInfo::exists(file))
         return; // a picture that is not there is simply not shown
     try {
         picture.LoadFromFile(file);
     } catch (const TPictureError& failure) {
-        ReportOnce(QStringLiteral("%1\n\n%2").arg(FromLatin1(failure.what()), file));
+        ReportOnce(QStringLiteral("%1\n\n%2\n\nThe setting \"%3\" names it; the display keeps "
+                                  "the picture it showed before, if any.")
+                       .arg(FromLatin1(failure.what()), file,
+                            QString::fromLatin1(SettingDef(setting).Name)));
     }
 }
 

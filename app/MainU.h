@@ -145,6 +145,7 @@ private:
     void LayOutScrollMessage();
     void LoadPicture(TGIFImage& picture, TSettingId setting);
     void ApplyTalkingSettings();
+    void CheckTalkingFolder();
     void ReportOnce(const QString& message);
 
     void PopupMenuAt(QWidget* source, const QPoint& position);

@@ -71,7 +71,19 @@ bool TGIFImage::Animated() const {
 }
 
 void TGIFImage::LoadFromFile(const QString& fileName) {
-    const QString extension = QFileInfo(fileName).suffix();
+    // Only a plain file is read: a device such as /dev/zero never ends and a pipe may never
+    // answer, whatever its name says. A file larger than any picture Qt decodes is not read
+    // into memory either.
+    const QFileInfo info(fileName);
+    if (info.isDir())
+        Fail(QStringLiteral("This is a folder, not a picture file."));
+    if (info.exists() && !info.isFile())
+        Fail(QStringLiteral("This is a device or a pipe, not a picture file."));
+    if (info.size() > kMaxPictureBytes)
+        Fail(QStringLiteral("This file is larger than %1 MB, too large for a picture.")
+                 .arg(kMaxPictureBytes >> 20));
+
+    const QString extension = info.suffix();
     const QString kind = extension.toLower();
     QByteArray format;
     QString failure; // a message of our own instead of the decoder's
@@ -96,7 +108,7 @@ void TGIFImage::LoadFromFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         Fail(failure.isEmpty() ? file.errorString() : failure);
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(kMaxPictureBytes); // a file that grew meanwhile is cut short
     if (file.error() != QFileDevice::NoError)
         Fail(failure.isEmpty() ? file.errorString() : failure);
     file.close();

@@ -36,9 +36,12 @@ public:
     bool Stretch() const { return FStretch; }
     void SetStretch(bool stretch);
 
+    // The largest picture file read: Qt decodes no picture of more than 256 MB either.
+    static constexpr qint64 kMaxPictureBytes = qint64{256} << 20;
+
     // Loads a picture, choosing the decoder by the file's extension, and shows it in place of
     // the one before. On failure raises TPictureError with the loader's message and keeps the
-    // old picture.
+    // old picture. Folders, devices, pipes and files beyond kMaxPictureBytes are refused unread.
     void LoadFromFile(const QString& fileName);
     bool HasPicture() const { return !FPicture.isNull(); }
     // The picture's own size; empty without one.

@@ -134,6 +134,12 @@ void TMediaPlayer::Open() {
     }
     // File names are Latin-1 inside the program; the file system wants its own encoding.
     const QString name = FromLatin1(FFileName);
+    // The decoders read on while they find no sound in the bytes: a device such as /dev/zero
+    // would hold the display for many seconds, and a pipe might never answer.
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile())
+        throw TMediaError("The sound file " + FFileName +
+                          " cannot be opened: it is a folder, a device or a pipe, not a file.");
     const QByteArray path = QFile::encodeName(name);
     // SDL keeps its last error until another replaces it: each loader starts from none, so
     // that the same file always fails with the same words.

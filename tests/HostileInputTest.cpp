@@ -1,5 +1,6 @@
 #include "app/MainU.h"
 #include "app/Protocol.h"
+#include "controls/Banner.h"
 #include "controls/Marquee.h"
 #include "controls/StatusGrid.h"
 #include "settings/Platform.h"
@@ -67,6 +68,12 @@ private slots:
     // Each case is activated twice, plays a game's datagrams and a few scroll steps, in bounded
     // time and memory, and leaves the settings file as it was.
     void unusableSettingsAreToldOnceAndReplaced() {
+        const TTempFolder folder;
+        const std::string endless = (folder / "zero.gif").string(),
+                          huge = (folder / "huge.bmp").string();
+        std::filesystem::create_symlink("/dev/zero", endless);
+        WriteBytes(huge, "BM");
+        std::filesystem::resize_file(huge, TGIFImage::kMaxPictureBytes + 1); // sparse
         const QRect screen(0, 0, 1024, 768);
         const THostileSettings cases[] = {
             {"\"PacksPerTeam\"=dword:7fffffff\n\"ScrollSpeed\"=dword:100\n\"Time Remaining\"=dword:"
@@ -87,6 +94,14 @@ private slots:
              "",
              {"\"SetFloatWidth\" is -256", "\"SetFloatY\""},
              QRect(900, 0, 360, 73)},
+            // No endless file is read, not even for the special audio cue at 0:00.
+            {"\"BackgroundBMP\"=\"" + folder.Path().string() + "\"\n\"Title\"=\"" + endless +
+                 "\"\n\"Center Logo\"=\"" + huge +
+                 "\"\n\"Special Event\"=dword:1\n\"Audio File\"="
+                 "\"/dev/zero\"\n\"Talking Download\"=dword:1\n\"Talking Folder\"=\"/nowhere/\"\n",
+             "",
+             {"\"Talking Folder\" names /nowhere/", "folder", "device", "larger than 256 MB"},
+             screen},
         };
         for (const THostileSettings& hostile : cases) {
             WriteSettings(hostile.Values, hostile.Language);
@@ -111,6 +126,7 @@ private slots:
             QCOMPARE(form.geometry(), hostile.Geometry);
             QVERIFY(form.Scroll_Message->ScrollAmount() >= 1); // 256 would wrap round to 0
             QVERIFY(!form.laMode->text().contains(QRegularExpression("[\\x00-\\x1f]")));
+            QVERIFY(!form.TitleBanner->HasPicture() && !form.back_image->HasPicture());
             QVERIFY(ReadBytes(SettingsFilePath()) == before);
             QVERIFY(ResidentKb() - memory < 100 * 1024);
             QVERIFY(clock.elapsed() < 8000); // a hang, not a speed
