@@ -12,11 +12,14 @@
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 #include <QUdpSocket>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include <unistd.h>
 
@@ -152,6 +155,59 @@ private slots:
         QTRY_VERIFY(ShownTip());
         QVERIFY(!HasGreen(form.laMode) && !HasGreen(form.Total_Packs_Text) &&
                 !HasGreen(ShownTip()));
+    }
+
+    // Over the real socket: datagrams of nothing but commas, quotes or blanks, numbers beyond 32
+    // bits, then thousands of random datagrams a second from four senders at once. The memory
+    // stays flat, the scroll message keeps stepping, and a last datagram still takes effect.
+    void hostileDatagramsOnTheSocket() {
+        TDownload_Form form;
+        form.FormActivate();
+        form.show();
+        for (const QByteArray& datagram :
+             {QByteArray("PACKSTATUS,160,160"), QByteArray(999, ','), QByteArray(999, '"'),
+              QByteArray(999, ' '), QByteArray("PACKSTATUS,4294967456")})
+            Send(datagram);
+        Send("MODE,GAMEACTIVE,4294967596,Go"); // 0 seconds, not the 300 of its low 32 bits
+        QTRY_COMPARE(form.time_to_go->text(), QString("0:00"));
+        QCOMPARE(form.StatusGrid1->GetPackState(1, 1), psNotInUse);
+        QCOMPARE(form.StatusGrid1->GetPackState(2, 1), psPlayed);
+
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        auto flood = [&](int perSender) { // the share of tenths of a second with a scroll step
+            std::atomic<int> running = 4;
+            std::vector<std::jthread> senders;
+            for (quint32 sender = 0; sender < 4; ++sender)
+                senders.emplace_back([&, sender] {
+                    QRandomGenerator random(seed + sender);
+                    QUdpSocket socket;
+                    const char* kinds[] = {"", "MODE,", "MODE,GAMEACTIVE,", "PACKSTATUS,"};
+                    // The closing zero byte too, which ends a datagram's text.
+                    static const char alphabet[] = ",,,\"\" \t0123456789$xX-+afAF<>\xff";
+                    for (int i = 1; i <= perSender; ++i) {
+                        QByteArray datagram = kinds[random.bounded(4)];
+                        for (int n = random.bounded(1100); n > 0; --n)
+                            datagram += alphabet[random.bounded(int(sizeof alphabet))];
+                        socket.writeDatagram(datagram, QHostAddress::LocalHost, kDatagramPort);
+                        if (i % 20 == 0)
+                            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                    }
+                    --running;
+                });
+            int steps = 0, slices = 0;
+            for (int pos = 0, now = 0; running > 0; ++slices, pos = now) {
+                QTest::qWait(100);
+                steps += (now = form.Scroll_Message->Styles().ScrollPos()) != pos;
+            }
+            return slices > 0 ? double(steps) / slices : 1.0;
+        };
+        flood(2000);
+        const long warm = ResidentKb();
+        QVERIFY(flood(20000) > 0.5);
+        QVERIFY2(ResidentKb() - warm < 4096, qPrintable(QString::number(ResidentKb() - warm)));
+        // The flood may have filled the socket, which then drops what comes: sent until it lands.
+        QTRY_VERIFY((Send("MODE,ANSWERING"), form.laMode->text() == "ANSWERING"));
     }
 };
 
