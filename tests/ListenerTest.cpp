@@ -4,6 +4,7 @@
 #include "support/RecordingReporter.h"
 
 #include <QHostAddress>
+#include <QLabel>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -165,6 +166,7 @@ private slots:
         QVERIFY(display.Listener->SocketReady());
         QVERIFY(display.Listener->Armed());
         QVERIFY(display.Listener->Receive().empty());
+        display.FormActivate(); // which does not tell it again
 
         // Closing still closes the socket, once.
         display.close();
@@ -191,6 +193,23 @@ private slots:
         QVERIFY(!listener.Armed());
         QVERIFY(listener.Receive().empty());
         listener.Close();
+    }
+
+    // A second display on the machine shares the port without a word. A datagram sent to the
+    // machine reaches the display started last alone, and the first again once that one is gone;
+    // a program that wants the port to itself cannot have it meanwhile.
+    void twoDisplaysShareThePort() {
+        RecordingReporter reporter;
+        TDownload_Form first;
+        auto second = std::make_unique<TDownload_Form>();
+        QVERIFY(reporter.Messages.isEmpty());
+        QVERIFY(!PortBlocker().Bound);
+        Send("MODE,SECOND");
+        QTRY_COMPARE(second->laMode->text(), QString("SECOND"));
+        QCOMPARE(first.laMode->text(), QString("Offline"));
+        second.reset();
+        Send("MODE,FIRST");
+        QTRY_COMPARE(first.laMode->text(), QString("FIRST"));
     }
 
     void closingReleasesThePort() {
