@@ -145,6 +145,7 @@ private:
     void LayOutScrollMessage();
     void LoadPicture(TGIFImage& picture, TSettingId setting);
     void ApplyTalkingSettings();
+    void ApplyControllerFilter();
 
     void PopupMenuAt(QWidget* source, const QPoint& position);
     void OpenProperties(bool fromKey);
@@ -156,6 +157,7 @@ private:
     bool FActivated = false; // some activation has laid the window out
     bool FShown = false;
     std::set<std::string> FReportedPictures; // each picture failure is told once
+    std::string FReportedControllerAddress;
     std::vector<std::string_view> FFields;   // reused: splitting a datagram allocates nothing
     std::unique_ptr<TFormSpeechHost> FSpeechHost;
     std::unique_ptr<TTalkingDownload> FTalking;

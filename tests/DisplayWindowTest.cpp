@@ -157,6 +157,37 @@ private slots:
         QCOMPARE(form.TitleBanner->geometry(), QRect(427, 5, 120, 40));
     }
 
+    void onlyTheNamedControllersAreBelieved() {
+        WriteSettings("\"ControllerAddress\"=\"127.0.0.2, arena-pc\"\r\n");
+        RecordingReporter reporter;
+        TDownload_Form form;
+        form.FormActivate();
+        form.FormActivate();
+        QCOMPARE(reporter.Messages.size(), 1);
+        QVERIFY2(reporter.Messages[0].contains("\n    arena-pc\n"),
+                 qPrintable(reporter.Messages[0]));
+
+        const auto sendFrom = [&form](const char* source, const char* datagram) {
+            QUdpSocket socket;
+            QVERIFY(socket.bind(QHostAddress(QString::fromLatin1(source)), 0));
+            const auto before = form.Listener->Received();
+            socket.writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
+            QTRY_COMPARE(form.Listener->Received(), before + 1);
+        };
+        sendFrom("127.0.0.1", "MODE,STRANGER");
+        QCOMPARE(form.Listener->Dropped(), 1u);
+        QCOMPARE(form.laMode->text(), QString("Offline"));
+        sendFrom("127.0.0.2", "MODE,CONTROLLER");
+        QCOMPARE(form.laMode->text(), QString("CONTROLLER"));
+
+        // Without the setting every sender is heard again.
+        WriteSettings("");
+        form.FormActivate();
+        sendFrom("127.0.0.1", "MODE,ANYONE");
+        QCOMPARE(form.laMode->text(), QString("ANYONE"));
+        QCOMPARE(form.Listener->Dropped(), 1u);
+    }
+
     void aGameCountsDownAndTheTitleFollowsThePacks() {
         const TTempFolder folder;
         const std::string cue = (folder / "cue.wav").string();
