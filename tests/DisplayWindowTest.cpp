@@ -273,29 +273,32 @@ private slots:
     void thePropertiesDialogFromTheKeyAndFromTheMenu() {
         TDownload_Form form;
         form.FormActivate();
-        QStringList captions;
-        connect(form.Listener, &TListener::Readable, [&] { captions << form.laMode->text(); });
-        QStringList whileOpen{"not opened"};
+        QString whileOpen = "not opened";
+        const auto state = [&form] {
+            return form.laMode->text() + " " +
+                   QString::number(form.StatusGrid1->GetPackState(1, 1));
+        };
         QTimer::singleShot(0, [&] {
-            for (const char* datagram : {"MODE,ALPHA", "MODE,BRAVO", "MODE,CHARLIE"})
+            // Applied in any other order, the pack would end up played, not downloaded.
+            for (const char* datagram : {"PACKSTATUS,32", "PACKSTATUS,64", "MODE,CHARLIE"})
                 Send(datagram);
             QTest::qWait(300);
-            whileOpen = captions;
+            whileOpen = state();
             QApplication::activeModalWidget()->close();
         });
         form.FormKeyUp(Qt::Key_F5);
-        QCOMPARE(whileOpen, QStringList());
-        QTRY_COMPARE(captions, (QStringList{"ALPHA", "BRAVO", "CHARLIE"}));
+        QCOMPARE(whileOpen, QString("Offline 0"));
+        QTRY_COMPARE(state(), QString("CHARLIE 3"));
         QVERIFY(!form.StaysOnTop());
 
         QTimer::singleShot(0, [&] {
             Send("MODE,CALCULATE");
             (void)QTest::qWaitFor([&] { return form.laMode->text() == "Calculating"; }, 3000);
-            whileOpen = QStringList{form.laMode->text()};
+            whileOpen = form.laMode->text();
             QApplication::activeModalWidget()->close();
         });
         form.PropertiesClick();
-        QCOMPARE(whileOpen, QStringList{"Calculating"});
+        QCOMPARE(whileOpen, QString("Calculating"));
     }
 
     // Save lays the display out at once, as the floating window staying on top.
