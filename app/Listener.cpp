@@ -4,6 +4,7 @@
 
 #include <QSocketNotifier>
 
+#include <cstdio>
 #include <cstring>
 
 #ifdef _WIN32
@@ -19,7 +20,11 @@
 
 namespace {
 
+// A sender that keeps trying is logged once a minute, not once a datagram.
+constexpr qint64 kDropLogInterval = 60'000;
+
 #ifdef _WIN32
+using TAddressLength = int;
 using TSocketHandle = SOCKET;
 int LastSocketError() {
     return WSAGetLastError();
@@ -35,6 +40,7 @@ void CloseSocket(qintptr socket) {
     closesocket(static_cast<SOCKET>(socket));
 }
 #else
+using TAddressLength = socklen_t;
 using TSocketHandle = int;
 int LastSocketError() {
     return errno;
@@ -109,6 +115,8 @@ bool TListener::Armed() const {
 }
 
 void TListener::Close() {
+    if (FDroppedUnlogged > 0)
+        LogDropped();
     delete FNotifier;
     FNotifier = nullptr;
     if (IsValid(FSocket))
@@ -126,17 +134,52 @@ std::span<char> TListener::Receive() {
     FRecvBuffer[0] = '\0';
     if (!IsValid(FSocket))
         return {};
-    const auto received = ::recv(static_cast<TSocketHandle>(FSocket), FRecvBuffer.data(),
-                                 static_cast<int>(kMaxDatagramBytes), 0);
+    sockaddr_in sender{};
+    TAddressLength senderLength = sizeof sender;
+    const auto received = ::recvfrom(static_cast<TSocketHandle>(FSocket), FRecvBuffer.data(),
+                                     static_cast<int>(kMaxDatagramBytes), 0,
+                                     reinterpret_cast<sockaddr*>(&sender), &senderLength);
     std::size_t length = received > 0 ? static_cast<std::size_t>(received) : 0;
+    bool read = received >= 0;
 #ifdef _WIN32
     // Windows reports a cut datagram as an error, with the buffer filled all the same.
-    if (received < 0 && WSAGetLastError() == WSAEMSGSIZE)
+    if (received < 0 && WSAGetLastError() == WSAEMSGSIZE) {
         length = kMaxDatagramBytes;
+        read = true;
+    }
 #endif
+    if (!read)
+        return {};
+    ++FReceived;
+    if (FFilter.Active() && !FFilter.Allows(ntohl(sender.sin_addr.s_addr))) {
+        CountDropped(ntohl(sender.sin_addr.s_addr));
+        return {};
+    }
     FRecvBuffer[length] = '\0';
     length = std::strlen(FRecvBuffer.data());
     return {FRecvBuffer.data(), length};
+}
+
+void TListener::CountDropped(std::uint32_t sender) {
+    ++FDropped;
+    ++FDroppedUnlogged;
+    FLastDropped = sender;
+    if (!FLastDropLog.isValid() || FLastDropLog.elapsed() >= kDropLogInterval)
+        LogDropped();
+}
+
+void TListener::LogDropped() {
+    // The operator's only way to see that someone else is sending: standard error, which the
+    // desktop session or the system journal keeps.
+    std::fprintf(stderr,
+                 "tallivue: dropped %llu datagram(s) from senders not named in "
+                 "\"ControllerAddress\" (the last from %s); %llu in all\n",
+                 static_cast<unsigned long long>(FDroppedUnlogged),
+                 FormatIPv4Address(FLastDropped).c_str(),
+                 static_cast<unsigned long long>(FDropped));
+    std::fflush(stderr);
+    FDroppedUnlogged = 0;
+    FLastDropLog.start();
 }
 
 void TListener::ReportSocketError(int code) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/ControllerFilter.h"
 #include "app/Protocol.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <array>
@@ -32,18 +34,33 @@ public:
     bool SocketReady() const { return FSocketReady; }
 
     // Takes one waiting datagram of at most 999 bytes (the rest of a longer one is lost) into
-    // the receive buffer. The text ends at its first zero byte; empty when nothing waited.
+    // the receive buffer. The text ends at its first zero byte; empty when nothing waited, and
+    // for a datagram from a sender the filter does not allow, which is counted and logged.
     std::span<char> Receive();
+
+    // Who is believed from now on.
+    void SetControllerFilter(const TControllerFilter& filter) { FFilter = filter; }
+    // Datagrams read since the socket was opened, and those of them dropped for their sender.
+    std::uint64_t Received() const { return FReceived; }
+    std::uint64_t Dropped() const { return FDropped; }
 
 signals:
     void Readable();
 
 private:
     void ReportSocketError(int code);
+    void CountDropped(std::uint32_t sender);
+    void LogDropped();
 
     qintptr FSocket = -1;
     bool FLibraryStarted = false;
     bool FSocketReady = false;
     QSocketNotifier* FNotifier = nullptr;
     std::array<char, kMaxDatagramBytes + 1> FRecvBuffer{};
+    TControllerFilter FFilter;
+    std::uint64_t FReceived = 0;
+    std::uint64_t FDropped = 0;
+    std::uint64_t FDroppedUnlogged = 0;
+    std::uint32_t FLastDropped = 0;
+    QElapsedTimer FLastDropLog;
 };

@@ -62,6 +62,7 @@ void TDownload_Form::FormActivate() {
     FSettings = ReadAllSettings(registry, environment);
     for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
         ReportOnce(FromLatin1(problem));
+    ApplyControllerFilter();
     ApplyTalkingSettings();
     CheckTalkingFolder();
     ApplyGridSettings();
@@ -84,6 +85,26 @@ void TDownload_Form::BringModalToFront() {
         modal->raise();
         modal->activateWindow();
     }
+}
+
+void TDownload_Form::ApplyControllerFilter() {
+    const std::string& text = FSettings.Text(sControllerAddress);
+    TControllerFilter filter;
+    const std::vector<std::string> rejected = filter.Set(text);
+    Listener->SetControllerFilter(filter);
+    // Activations come often; a faulty setting is told once, until it is changed.
+    if (rejected.empty() || text == FReportedControllerAddress)
+        return;
+    FReportedControllerAddress = text;
+    QString names;
+    for (const std::string& entry : rejected)
+        names += QStringLiteral("\n    ") + FromLatin1(entry);
+    ReportError(QStringLiteral("The setting \"ControllerAddress\" names what is not an IPv4 "
+                               "address such as 192.168.1.20 (names are not looked up):%1\n%2")
+                    .arg(names, filter.Addresses().empty()
+                                    ? QStringLiteral("No datagram is believed until it is mended.")
+                                    : QStringLiteral("Datagrams are believed only from the "
+                                                     "other addresses it names.")));
 }
 
 void TDownload_Form::ApplyTalkingSettings() {

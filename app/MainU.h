@@ -85,8 +85,11 @@ public:
     // 1 for the floating window, anything else full screen.
     int WindowMode() const { return FSettings.Integer(sMode); }
 
-    // Takes one datagram from the listener and hands it to the handler of its kind.
+    // Takes the datagrams waiting in the listener, one after the other, and hands each to the
+    // handler of its kind; stops after kDatagramBudgetNs so that a flood cannot starve the
+    // timers and the paint.
     void SocketMessage();
+    static constexpr qint64 kDatagramBudgetNs = 4'000'000;
     void HandleDatagram(std::span<char> datagram);
     void ModeMessage(std::span<const std::string_view> fields);
     void PackStatusMessage(std::span<const std::string_view> fields);
@@ -145,6 +148,7 @@ private:
     void LayOutScrollMessage();
     void LoadPicture(TGIFImage& picture, TSettingId setting);
     void ApplyTalkingSettings();
+    void ApplyControllerFilter();
     void CheckTalkingFolder();
     void ReportOnce(const QString& message);
 
@@ -157,7 +161,8 @@ private:
     bool FFirstActivation = true;
     bool FActivated = false; // some activation has laid the window out
     bool FShown = false;
-    std::set<QString> FReported;           // each problem with the settings is told once
+    std::set<QString> FReported; // each problem with the settings is told once
+    std::string FReportedControllerAddress;
     std::vector<std::string_view> FFields; // reused: splitting a datagram allocates nothing
     std::unique_ptr<TFormSpeechHost> FSpeechHost;
     std::unique_ptr<TTalkingDownload> FTalking;

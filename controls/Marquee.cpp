@@ -30,11 +30,10 @@ private:
 
 TMarquee::TMarquee(QWidget* parent) : QFrame(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    FCell = CellOfFont(font());
-    FMetrics = QFontMetrics(font());
+    SetMetrics();
     ApplyBorder();
     resize(217, 21);
-    FTimer.setTimerType(Qt::PreciseTimer);
+    FTimer.setTimerType(Qt::CoarseTimer);
     FTimer.setInterval(FScrollDelay);
     connect(&FTimer, &QTimer::timeout, this, &TMarquee::TimerTick);
     FitSurface();
@@ -46,7 +45,24 @@ TMarquee::~TMarquee() {
 }
 
 int TMarquee::MeasureWidth(std::string_view text) const {
-    return FMetrics.horizontalAdvance(FromLatin1(text));
+    if (text.size() == 1) {
+        int& width = FCharWidths[static_cast<unsigned char>(text[0])];
+        if (width < 0)
+            width = FMetrics.horizontalAdvance(FromLatin1(text));
+        return width;
+    }
+    if (FMeasuredWidth < 0 || text != FMeasuredText) {
+        FMeasuredWidth = FMetrics.horizontalAdvance(FromLatin1(text));
+        FMeasuredText = text;
+    }
+    return FMeasuredWidth;
+}
+
+void TMarquee::SetMetrics() {
+    FCell = CellOfFont(font());
+    FMetrics = QFontMetrics(font());
+    FCharWidths.fill(-1);
+    FMeasuredWidth = -1;
 }
 
 QColor TMarquee::FontColor() const {
@@ -197,8 +213,7 @@ void TMarquee::PrepareStrip() {
     FillClient(FColor);
     const int width = ClientWidth();
     const int height = MeasureHeight();
-    FBitmap = width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage();
-    FBitmap.fill(FColor);
+    FStripSize = width > 0 && height > 0 ? QSize(width, height) : QSize();
 }
 
 void TMarquee::StyleStep(bool reset) {
@@ -206,7 +221,6 @@ void TMarquee::StyleStep(bool reset) {
         FillClient(FColor);
     // A failing step ends quietly; the next tick goes on from the state it reached.
     try {
-        FBitmap.fill(FColor);
         const TMeasureWidth measure = [this](std::string_view text) {
             return MeasureWidth(text);
         };
@@ -223,28 +237,25 @@ void TMarquee::StyleStep(bool reset) {
             strip = FStyles.ScrollStep(reset, FScrollText, FScrollAmount, width, measure);
             break;
         }
-        if (FScrollText.empty() || FBitmap.isNull())
+        if (FScrollText.empty() || FStripSize.isEmpty() || FSurface.isNull())
             return;
+        // The strip is composed straight into the surface, inside its own band.
+        const QRect band(0, CenteredTop(FStripSize.height()), std::min(width, FStripSize.width()),
+                         FStripSize.height());
+        QPainter painter(&FSurface);
+        painter.setClipRect(band);
+        painter.fillRect(band, FColor);
         if (strip.Shown)
-            DrawText(FBitmap, strip.Text, strip.X, 0);
-
-        const int y = CenteredTop(FBitmap.height());
-        const QRect source(0, 0, std::min(width, FBitmap.width()), FBitmap.height());
-        QPainter(&FSurface).drawImage(QPoint(0, y), FBitmap, source);
-        update(source.translated(contentsRect().left(), contentsRect().top() + y));
+            FStamp.Draw(painter, FromLatin1(strip.Text), strip.X, band.top(), band.height(),
+                        FCell.Ascent, font(), FontColor(), FColor);
+        painter.end();
+        update(band.translated(contentsRect().topLeft()));
     } catch (...) {
     }
 }
 
 int TMarquee::CenteredTop(int height) const {
     return FAutoCenter ? (ClientHeight() - height) / 2 : 0;
-}
-
-void TMarquee::DrawText(QImage& target, std::string_view text, int x, int top) const {
-    QPainter painter(&target);
-    painter.setFont(font());
-    painter.setPen(FontColor());
-    painter.drawText(QPoint(x, top + FCell.Ascent), FromLatin1(text));
 }
 
 void TMarquee::Redisplay() {
@@ -328,8 +339,7 @@ void TMarquee::changeEvent(QEvent* event) {
         EnabledChanged();
         break;
     case QEvent::FontChange:
-        FCell = CellOfFont(font());
-        FMetrics = QFontMetrics(font());
+        SetMetrics();
         if (FAutoSizeHeight)
             AdjustHeight();
         Redisplay();

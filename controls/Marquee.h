@@ -2,6 +2,7 @@
 
 #include "controls/Fonts.h"
 #include "controls/MarqueeText.h"
+#include "controls/TextStamp.h"
 
 #include <QColor>
 #include <QFontMetrics>
@@ -9,6 +10,7 @@
 #include <QImage>
 #include <QTimer>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -106,7 +108,7 @@ private:
     bool OwnEnabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
     bool MayRun() const { return FActive && OwnVisible() && OwnEnabled(); }
     void FillClient(const QColor& color);
-    void DrawText(QImage& target, std::string_view text, int x, int top) const;
+    void SetMetrics();
     int CenteredTop(int height) const;
 
     bool FActive = false;
@@ -125,10 +127,16 @@ private:
     TMarqueeStyles FStyles;
     QTimer FTimer;
     int FTimerTag = 0; // 0 until the first step after an activation has run
-    QImage FBitmap;    // the strip
+    QSize FStripSize;  // the strip, composed straight on the surface
     QImage FSurface;   // what the window shows while the marquee runs
     TCellFont FCell;
     QFontMetrics FMetrics{QFont()};
+    // Each step measures single characters and the strip's window, which changes by a character
+    // every few steps: both kinds are remembered until the font changes.
+    mutable std::array<int, 256> FCharWidths{};
+    mutable std::string FMeasuredText;
+    mutable int FMeasuredWidth = -1;
+    TTextStamp FStamp;
     QSize FHandledSize;
     bool FInTick = false;
     bool FInPosChange = false;

@@ -104,8 +104,10 @@ void TStatusGrid::SetTeamColour(int team, int colour) {
 }
 
 void TStatusGrid::SetPackState(int team, int pack, int state) {
-    if (FPacks.Set(team, pack, state))
+    if (FPacks.Set(team, pack, state) && !FRepaintPending) {
+        FRepaintPending = true;
         update();
+    }
 }
 
 void TStatusGrid::SetWidth(int width) {
@@ -131,6 +133,7 @@ void TStatusGrid::resizeEvent(QResizeEvent* event) {
 }
 
 void TStatusGrid::paintEvent(QPaintEvent*) {
+    FRepaintPending = false;
     QPainter canvas(this);
     Paint(canvas);
 }

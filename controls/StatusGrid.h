@@ -73,6 +73,9 @@ private:
 
     std::array<TTeamColour, kTeamCount> FTeamColours{tcRed, tcGreen, tcYellow};
     TPackTable FPacks;
+    // A repaint is already asked for: a datagram changes up to 60 packs, and asking Qt again
+    // for each costs more than deciding the state.
+    bool FRepaintPending = false;
     int FPacksPerTeam = 10;
     int FBorderSize = 0;
     int FBoxSize = 0;

@@ -93,6 +93,8 @@ constexpr std::array<TSettingDef, kSettingCount> kTable = {{
     Plain(sTextDownloaded, "Text Downloaded", Settings, Text, FixedText("Downloaded"),
           "Text_Downloaded"),
 
+    Plain(sControllerAddress, "ControllerAddress", Settings, Text, FixedText(""), ""),
+
     Plain(sPlayingGame, "Playing Game", Language, Text, FixedText("Playing Game"), "Playing_Game"),
     Plain(sIdle, "Idle", Language, Text, FixedText("Idle"), "Idle"),
     Plain(sDownloadPacks, "Download Packs", Language, Text, FixedText("Download Packs"),

@@ -71,6 +71,8 @@ enum TSettingId : std::uint8_t {
     // International
     sTextPlayed,
     sTextDownloaded,
+    // Network: only in the settings file, with no field in the dialog
+    sControllerAddress,
     // The Language key: the mode captions an arena may translate
     sPlayingGame,
     sIdle,

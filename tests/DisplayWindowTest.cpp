@@ -157,6 +157,37 @@ private slots:
         QCOMPARE(form.TitleBanner->geometry(), QRect(427, 5, 120, 40));
     }
 
+    void onlyTheNamedControllersAreBelieved() {
+        WriteSettings("\"ControllerAddress\"=\"127.0.0.2, arena-pc\"\r\n");
+        RecordingReporter reporter;
+        TDownload_Form form;
+        form.FormActivate();
+        form.FormActivate();
+        QCOMPARE(reporter.Messages.size(), 1);
+        QVERIFY2(reporter.Messages[0].contains("\n    arena-pc\n"),
+                 qPrintable(reporter.Messages[0]));
+
+        const auto sendFrom = [&form](const char* source, const char* datagram) {
+            QUdpSocket socket;
+            QVERIFY(socket.bind(QHostAddress(QString::fromLatin1(source)), 0));
+            const auto before = form.Listener->Received();
+            socket.writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
+            QTRY_COMPARE(form.Listener->Received(), before + 1);
+        };
+        sendFrom("127.0.0.1", "MODE,STRANGER");
+        QCOMPARE(form.Listener->Dropped(), 1u);
+        QCOMPARE(form.laMode->text(), QString("Offline"));
+        sendFrom("127.0.0.2", "MODE,CONTROLLER");
+        QCOMPARE(form.laMode->text(), QString("CONTROLLER"));
+
+        // Without the setting every sender is heard again.
+        WriteSettings("");
+        form.FormActivate();
+        sendFrom("127.0.0.1", "MODE,ANYONE");
+        QCOMPARE(form.laMode->text(), QString("ANYONE"));
+        QCOMPARE(form.Listener->Dropped(), 1u);
+    }
+
     void aGameCountsDownAndTheTitleFollowsThePacks() {
         const TTempFolder folder;
         const std::string cue = (folder / "cue.wav").string();
@@ -242,29 +273,32 @@ private slots:
     void thePropertiesDialogFromTheKeyAndFromTheMenu() {
         TDownload_Form form;
         form.FormActivate();
-        QStringList captions;
-        connect(form.Listener, &TListener::Readable, [&] { captions << form.laMode->text(); });
-        QStringList whileOpen{"not opened"};
+        QString whileOpen = "not opened";
+        const auto state = [&form] {
+            return form.laMode->text() + " " +
+                   QString::number(form.StatusGrid1->GetPackState(1, 1));
+        };
         QTimer::singleShot(0, [&] {
-            for (const char* datagram : {"MODE,ALPHA", "MODE,BRAVO", "MODE,CHARLIE"})
+            // Applied in any other order, the pack would end up played, not downloaded.
+            for (const char* datagram : {"PACKSTATUS,32", "PACKSTATUS,64", "MODE,CHARLIE"})
                 Send(datagram);
             QTest::qWait(300);
-            whileOpen = captions;
+            whileOpen = state();
             QApplication::activeModalWidget()->close();
         });
         form.FormKeyUp(Qt::Key_F5);
-        QCOMPARE(whileOpen, QStringList());
-        QTRY_COMPARE(captions, (QStringList{"ALPHA", "BRAVO", "CHARLIE"}));
+        QCOMPARE(whileOpen, QString("Offline 0"));
+        QTRY_COMPARE(state(), QString("CHARLIE 3"));
         QVERIFY(!form.StaysOnTop());
 
         QTimer::singleShot(0, [&] {
             Send("MODE,CALCULATE");
             (void)QTest::qWaitFor([&] { return form.laMode->text() == "Calculating"; }, 3000);
-            whileOpen = QStringList{form.laMode->text()};
+            whileOpen = form.laMode->text();
             QApplication::activeModalWidget()->close();
         });
         form.PropertiesClick();
-        QCOMPARE(whileOpen, QStringList{"Calculating"});
+        QCOMPARE(whileOpen, QString("Calculating"));
     }
 
     // Save lays the display out at once, as the floating window staying on top.

@@ -1,11 +1,14 @@
 #include "controls/Marquee.h"
+#include "controls/TextStamp.h"
 #include "support/Ink.h"
 #include "support/PaintCounter.h"
 #include "support/RecordingReporter.h"
 
 #include <QFont>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <random>
 
 namespace {
 
@@ -34,6 +37,51 @@ class MarqueeTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The stamp must leave exactly the pixels that drawing the text there would: any text,
+    // face, colour and place, also partly or wholly outside the strip, reused or redrawn.
+    void aStampedTextIsTheDrawnText() {
+        std::mt19937 random(7);
+        const auto pick = [&random](int low, int high) {
+            return std::uniform_int_distribution(low, high)(random);
+        };
+        const QStringList faces{"Liberation Sans", "Liberation Serif", "Tahoma", "Roboto"};
+        TTextStamp stamp;
+        QString text;
+        QFont font;
+        for (int round = 0; round < 300; ++round) {
+            if (round % 5 == 0) { // as the strip's window changes every few steps
+                text.clear();
+                for (int i = pick(1, 30); i > 0; --i)
+                    text += QChar(pick(0, 9) ? pick(0x20, 0x7E) : pick(0xA0, 0xFF));
+                font = QFont(faces[pick(0, faces.size() - 1)]);
+                font.setPixelSize(pick(8, 48));
+                font.setItalic(pick(0, 1));
+                font.setBold(pick(0, 1));
+            }
+            const QColor background = round % 7 ? QColor(Qt::black) : QColor(0, 0, 128);
+            const QColor pen = round % 11 ? QColor(Qt::white) : QColor(Qt::yellow);
+            QImage stamped(pick(50, 400), pick(30, 90), QImage::Format_RGB32);
+            stamped.fill(Qt::darkGreen);
+            QImage drawn = stamped;
+            const QRect band(0, pick(0, 20), stamped.width(), pick(10, 60));
+            const int x = pick(-400, 400), baseline = pick(0, 50);
+            QPainter onStamped(&stamped), onDrawn(&drawn);
+            for (QPainter* painter : {&onStamped, &onDrawn}) {
+                painter->setClipRect(band);
+                painter->fillRect(band, background);
+            }
+            stamp.Draw(onStamped, text, x, band.top(), band.height(), baseline, font, pen,
+                       background);
+            onDrawn.setFont(font);
+            onDrawn.setPen(pen);
+            onDrawn.drawText(QPoint(x, band.top() + baseline), text);
+            onStamped.end();
+            onDrawn.end();
+            QVERIFY2(stamped == drawn,
+                     qPrintable(QString("round %1: \"%2\" at %3").arg(round).arg(text).arg(x)));
+        }
+    }
+
     void constructionValues() {
         TMarquee marquee;
         QCOMPARE(marquee.size(), QSize(217, 21));

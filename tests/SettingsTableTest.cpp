@@ -119,7 +119,8 @@ TEST(SettingsTable, EveryDialogControlIsStoredUnderItsValueName) {
         EXPECT_TRUE(SameRegName(ValueNameOfComponent(setting.Control), setting.Name))
             << setting.Control;
     }
-    EXPECT_EQ(controls, kSettingCount - 3); // all but "Text Total Packs" and the team colours
+    // All but "Text Total Packs", the team colours and "ControllerAddress".
+    EXPECT_EQ(controls, kSettingCount - 4);
     EXPECT_EQ(FindSetting("show total packs")->Id, sShowTotalPacks);
     EXPECT_EQ(FindSetting("Show Time Remaining"), nullptr);
 }

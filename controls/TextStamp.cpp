@@ -1,0 +1,55 @@
+#include "controls/TextStamp.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+
+// Beyond this the stamp would cost more memory than it saves time: such a text is drawn
+// directly.
+constexpr qint64 kMostStampPixels = 4'000'000;
+
+void DrawDirectly(QPainter& painter, const QString& text, int x, int baseline, const QFont& font,
+                  const QColor& pen) {
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(pen);
+    painter.drawText(QPoint(x, baseline), text);
+    painter.restore();
+}
+
+} // namespace
+
+bool TTextStamp::Matches(const QString& text, int height, int baseline, const QFont& font,
+                         const QColor& pen, const QColor& background) const {
+    return !FImage.isNull() && FImage.height() == height && FBaseline == baseline && FPen == pen &&
+           FBackground == background && FText == text && FFont == font;
+}
+
+void TTextStamp::Draw(QPainter& painter, const QString& text, int x, int top, int height,
+                      int baseline, const QFont& font, const QColor& pen,
+                      const QColor& background) {
+    if (!Matches(text, height, baseline, font, pen, background)) {
+        FImage = QImage();
+        const QFontMetrics metrics(font);
+        // Room for glyphs that reach past their advance on either side (italics, swashes).
+        const int margin = metrics.height();
+        const qint64 width = metrics.horizontalAdvance(text) + 2LL * margin;
+        if (height > 0 && width * height <= kMostStampPixels)
+            FImage = QImage(static_cast<int>(width), height, QImage::Format_RGB32);
+        if (FImage.isNull()) {
+            DrawDirectly(painter, text, x, top + baseline, font, pen);
+            return;
+        }
+        FImage.fill(background);
+        QPainter stamp(&FImage);
+        DrawDirectly(stamp, text, margin, baseline, font, pen);
+        FText = text;
+        FFont = font;
+        FPen = pen;
+        FBackground = background;
+        FBaseline = baseline;
+        FMargin = margin;
+    }
+    painter.drawImage(x - FMargin, top, FImage);
+}
