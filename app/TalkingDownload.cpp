@@ -51,6 +51,11 @@ void TTalkingDownload::SpeakStatus(int team, int pack, TPackState state) {
         FLastColour = 0;
         Queue("Downloaded");
     }
+    // A whole download of every pack fits many times over. More waiting means someone floods
+    // the display with changes; a voice minutes behind helps nobody and the queue would grow
+    // without end. The grid still shows every change.
+    if (FSpeakQueue.size() >= kMostWaitingNames)
+        return;
     FSpeakMode = 2;
     SpeakTeamColour(FHost.TeamColour(team));
     SpeakNumber(pack);

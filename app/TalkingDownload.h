@@ -61,6 +61,7 @@ public:
     void SpeakTimerTimer();
 
     const std::deque<std::string>& SpeakQueue() const { return FSpeakQueue; }
+    static constexpr std::size_t kMostWaitingNames = 1000;
     std::uint8_t SpeakMode() const { return FSpeakMode; }
     std::uint8_t LastColour() const { return FLastColour; }
     bool PlayerIdle() const { return FPlayerIdle; }

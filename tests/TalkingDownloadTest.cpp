@@ -100,6 +100,13 @@ TEST_F(Talking, ChangesAnnounceTheColourOnlyWhenItChanges) {
     Change(3, 1, psDownloaded);
     Change(3, 1, psPlayed); // between downloaded and played
     EXPECT_EQ(Heard(), (TNames{"yellow", "01", "01"}));
+
+    // A flood of changes while a sound plays: the queue stops growing, its head intact.
+    Change(1, 1, psPlayed);
+    for (int i = 0; i < 100'000; ++i)
+        Change(i % 3 + 1, i / 3 % 20 + 1, i / 60 % 2 ? psPlayed : psDownloaded);
+    EXPECT_LE(Speech.SpeakQueue().size(), TTalkingDownload::kMostWaitingNames);
+    EXPECT_EQ(Speech.SpeakQueue().front(), "01");
 }
 
 TEST_F(Talking, SummariesTellTotalsAndThePacksStillNeeded) {
