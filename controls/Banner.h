@@ -38,8 +38,11 @@ public:
 
     // Loads a picture, choosing the decoder by the file's extension, and shows it in place of
     // the one before. On failure raises TPictureError with the loader's message and keeps the
-    // old picture.
+    // old picture. A picture whose pixels would take more memory than Qt's image readers may
+    // allocate (QImageReader::allocationLimit) is refused, saying so.
     void LoadFromFile(const QString& fileName);
+    // The same for a file's bytes, decoded as the extension (without its dot) says.
+    void LoadFromData(const QByteArray& bytes, const QString& extension);
     bool HasPicture() const { return !FPicture.isNull(); }
     // The picture's own size; empty without one.
     QSize PictureSize() const { return FPicture.size(); }
