@@ -5,101 +5,9 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMovie>
 #include <QPaintEvent>
 #include <QPainter>
-
-#include <algorithm>
-#include <cmath>
-
-namespace {
-
-[[noreturn]] void Fail(const QString& message) {
-    // Latin-1, as every text of the program, so the caller's FromLatin1 gives it back.
-    throw TPictureError(ToLatin1(message));
-}
-
-// The memory a picture of `size` takes, in megabytes: at 32 bits a pixel, as the screen shows it,
-// or at the depth its decoder gives when that is more (16-bit PNG decodes to 64 bits).
-double PictureMegabytes(QSize size, QImage::Format format) {
-    const int depth = format == QImage::Format_Invalid
-                          ? 32
-                          : std::max(32, int(QImage::toPixelFormat(format).bitsPerPixel()));
-    return double(size.width()) * size.height() * depth / 8 / (1024 * 1024);
-}
-
-// A GIF's frames are all drawn on its logical screen, whose size is in the file's header, while
-// the reader gives the size of the first frame alone.
-QSize GifScreenSize(const QByteArray& bytes) {
-    if (bytes.size() < 10 || !bytes.startsWith("GIF"))
-        return {};
-    const auto word = [&](int at) {
-        return int(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
-                                                               << 8);
-    };
-    return {word(6), word(8)};
-}
-
-// Refuses, with the sizes, a picture that Qt's readers would refuse with no more than "Unable to
-// read image data": the display must never take gigabytes for one picture, and the operator
-// must learn why it does not show.
-void CheckPictureSize(QSize size, QImage::Format format) {
-    const int limit = QImageReader::allocationLimit(); // in megabytes; 0 for none
-    const double megabytes = PictureMegabytes(size, format);
-    if (limit > 0 && megabytes > limit)
-        Fail(QStringLiteral("The picture is too large to show: %1 x %2 pixels would take %3 MB, "
-                            "and a picture may take at most %4 MB.")
-                 .arg(size.width())
-                 .arg(size.height())
-                 .arg(std::ceil(megabytes))
-                 .arg(limit));
-}
-
-// The first picture in `source` and how many the file holds, read by the decoder of `format`
-// and no other, whatever the bytes look like: the extension decides. `failure`, when given,
-// replaces the decoder's message.
-QImage ReadFirstImage(QIODevice& source, const QByteArray& format, const QString& failure,
-                      QSize canvas, int& imageCount) {
-    QImageReader reader(&source, format);
-    reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
-    if (size.isValid() || canvas.isValid())
-        CheckPictureSize(size.expandedTo(canvas), reader.imageFormat());
-    QImage image = reader.read();
-    if (image.isNull())
-        Fail(failure.isEmpty() ? reader.errorString() : failure);
-    imageCount = reader.imageCount();
-    return image;
-}
-
-// The decoder for a file's extension, and in `failure` a message of our own to give instead of
-// the decoder's (empty for none). An extension without a decoder raises the loader's error.
-QByteArray DecoderOf(const QString& extension, QString& failure) {
-    const QString kind = extension.toLower();
-    failure.clear();
-    if (kind == QLatin1String("gif"))
-        return "gif";
-    if (kind == QLatin1String("bmp")) {
-        failure = QStringLiteral("Bitmap image is not valid");
-        return "bmp";
-    }
-    if (kind == QLatin1String("ico"))
-        return "ico";
-    if (kind == QLatin1String("jpg") || kind == QLatin1String("jpeg"))
-        return "jpeg";
-    if (kind == QLatin1String("png"))
-        return "png";
-    // Metafiles (.wmf, .emf) among them: no maintained decoder for them here.
-    Fail(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
-}
-
-// Every frame of an animation is kept once decoded, so that the endless loop only copies
-// pixmaps; past this many megabytes for all of them together, each frame is decoded anew
-// whenever it shows instead. A small file can hold thousands of frames of a large screen.
-constexpr double kCachedAnimationMegabytes = 64;
-
-} // namespace
 
 TGIFImage::TGIFImage(QWidget* parent) : QWidget(parent) {
     // No background of its own: transparent parts show what lies beneath.
@@ -141,52 +49,35 @@ bool TGIFImage::Animated() const {
 void TGIFImage::LoadFromFile(const QString& fileName) {
     const QString extension = QFileInfo(fileName).suffix();
     QString failure;
-    DecoderOf(extension, failure);
+    PictureFormatOf(extension, failure);
     // Read once: the decoders work on the bytes in memory, and an animation keeps them, so a
     // file replaced or removed later does not disturb a picture on show.
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        Fail(failure.isEmpty() ? file.errorString() : failure);
-    // Not read whole beyond what any picture the readers accept can need, even uncompressed.
-    const int limit = QImageReader::allocationLimit();
-    const double megabytes = double(file.size()) / (1024 * 1024);
-    if (limit > 0 && megabytes > limit)
-        Fail(QStringLiteral("The picture file is too large: %1 MB, and a picture may take at most "
-                            "%2 MB.")
-                 .arg(std::ceil(megabytes))
-                 .arg(limit));
+        throw TPictureError(ToLatin1(failure.isEmpty() ? file.errorString() : failure));
+    CheckPictureFileSize(file.size());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        Fail(failure.isEmpty() ? file.errorString() : failure);
+        throw TPictureError(ToLatin1(failure.isEmpty() ? file.errorString() : failure));
     LoadFromData(bytes, extension);
 }
 
 void TGIFImage::LoadFromData(const QByteArray& bytes, const QString& extension) {
-    QString failure;
-    const QByteArray format = DecoderOf(extension, failure);
-    QBuffer source;
-    source.setData(bytes);
-    source.open(QIODevice::ReadOnly);
-    const bool gif = format == "gif";
-    int imageCount = 0;
-    const QImage first =
-        ReadFirstImage(source, format, failure, gif ? GifScreenSize(bytes) : QSize(), imageCount);
+    const TFirstPicture first = ReadFirstPicture(bytes, extension);
     std::unique_ptr<QBuffer> movieData;
     std::unique_ptr<QMovie> movie;
-    if (gif && imageCount > 1) {
+    if (first.ImageCount > 1 && extension.toLower() == QLatin1String("gif")) {
         movieData = std::make_unique<QBuffer>();
         movieData->setData(bytes);
         movie = std::make_unique<QMovie>(movieData.get(), "gif");
-        const bool cacheAll = PictureMegabytes(first.size(), QImage::Format_Invalid) * imageCount <=
-                              kCachedAnimationMegabytes;
-        movie->setCacheMode(cacheAll ? QMovie::CacheAll : QMovie::CacheNone);
+        movie->setCacheMode(first.FramesFit ? QMovie::CacheAll : QMovie::CacheNone);
         if (!movie->isValid())
-            Fail(movie->lastErrorString());
+            throw TPictureError(ToLatin1(movie->lastErrorString()));
     }
 
     // Nothing below fails: the old picture goes only now.
     StopMovie();
-    FPicture = QPixmap::fromImage(first);
+    FPicture = QPixmap::fromImage(first.Image);
     if (movie) {
         FMovieData = std::move(movieData);
         FMovie = std::move(movie);
