@@ -29,6 +29,16 @@ std::string ChannelProblem(std::uint32_t channels) {
     return "it is damaged: it declares " + std::to_string(channels) + " sound channels";
 }
 
+// Far above any recording's rate (the highest in use are 768000 a second); from some ten million
+// on, the mixer's converter overflows its sizes and fails with "Out of memory".
+constexpr std::uint32_t kMaxSampleRate = 1 << 20;
+
+std::string RateProblem(std::uint32_t rate) {
+    if (rate <= kMaxSampleRate)
+        return {};
+    return "it is damaged: it declares " + std::to_string(rate) + " samples a second";
+}
+
 // The mixer's streaming reader looks for four tags anywhere in an "INFO" list, not only where
 // the list's entries begin, and reads the length after each and the text after that as far as
 // its first zero byte, wherever that is. Followed here step by step, so that it never reads
@@ -76,15 +86,18 @@ std::string WaveProblem(std::uint64_t size, const TReadSoundBytes& read) {
             if (length == 0 && !padded)
                 break;
             if (id == "fmt " && length >= 16) {
-                // The encoding, then the channels; an extensible format names its encoding
+                // The encoding, the channels, the rate; an extensible format names its encoding
                 // again in 24 more bytes, which the mixer reads whatever the length says.
-                const std::string format = read(offset + 8, 4);
-                if (format.size() == 4 && Little(format, 0, 2) == 0xFFFE && length < 40)
-                    return "it is damaged: its description of the samples is cut short";
-                if (format.size() == 4)
+                const std::string format = read(offset + 8, 8);
+                if (format.size() == 8) {
+                    if (Little(format, 0, 2) == 0xFFFE && length < 40)
+                        return "it is damaged: its description of the samples is cut short";
                     if (std::string problem = ChannelProblem(Little(format, 2, 2));
                         !problem.empty())
                         return problem;
+                    if (std::string problem = RateProblem(Little(format, 4, 4)); !problem.empty())
+                        return problem;
+                }
             } else if (id == "LIST" && !padded) {
                 if (length > kMaxTagList)
                     return "it is damaged: its list of tags is too long";
@@ -112,13 +125,19 @@ std::string AiffProblem(std::uint64_t size, const TReadSoundBytes& read) {
     for (int parts = 0; offset + 8 <= size; ++parts) {
         if (parts == kMaxParts)
             return "it is damaged: it holds more than " + std::to_string(kMaxParts) + " parts";
-        const std::string header = read(offset, 10);
+        // The common part: channels, frames, bits a sample, then the rate as an 80-bit float,
+        // its sign and exponent first.
+        const std::string header = read(offset, 8 + 10);
         if (header.size() < 8)
             break;
         const std::uint32_t length = Big(header, 4, 4);
-        if (std::string_view(header).substr(0, 4) == "COMM" && header.size() == 10)
+        if (std::string_view(header).substr(0, 4) == "COMM" && header.size() == 18) {
             if (std::string problem = ChannelProblem(Big(header, 8, 2)); !problem.empty())
                 return problem;
+            const std::uint32_t signAndExponent = Big(header, 16, 2);
+            if (signAndExponent < 0x8000 && signAndExponent >= 16383 + 20)
+                return "it is damaged: it declares a million samples a second or more";
+        }
         offset += 8 + std::uint64_t(length) + length % 2;
     }
     return {};

@@ -2,7 +2,8 @@
 
 // The sound mixer (SDL_mixer 2.6) trusts some fields of a sound file's header that a damaged or
 // hostile file may fill with anything: a WAV or AIFF file that declares no channels (or a
-// multiple of 256, which it keeps in one byte) makes it divide by zero, and a WAV file whose
+// multiple of 256, which it keeps in one byte) makes it divide by zero, one that declares tens
+// of millions of samples a second overflows its converter's sizes, and a WAV file whose
 // loop points run past their chunk, or whose list of tags holds one without an end, makes it
 // read beyond its memory, and its reader of Creative Voice files writes beyond it. Any of these
 // may end the whole display. Such a file is refused here before the mixer sees it.

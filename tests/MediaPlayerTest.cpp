@@ -45,7 +45,8 @@ std::size_t OutputSize() {
 
 // A WAV file of 16-bit samples, all zero, with `extra` parts before the samples; `samples`
 // decides whether the mixer decodes it whole or streams it.
-std::string Wave(int channels, std::size_t samples, const std::string& extra = {}) {
+std::string Wave(int channels, std::size_t samples, const std::string& extra = {},
+                 std::uint32_t rate = 22050) {
     std::string wav;
     const auto put = [&wav](std::uint32_t value, int bytes) {
         for (int i = 0; i < bytes; ++i)
@@ -55,8 +56,8 @@ std::string Wave(int channels, std::size_t samples, const std::string& extra = {
     put(16, 4);
     put(1, 2); // PCM
     put(static_cast<std::uint32_t>(channels), 2);
-    put(22050, 4);
-    put(22050 * 2 * static_cast<std::uint32_t>(channels), 4);
+    put(rate, 4);
+    put(rate * 2 * static_cast<std::uint32_t>(channels), 4);
     put(2 * static_cast<std::uint32_t>(channels), 2);
     put(16, 2);
     wav += extra + "data";
@@ -247,18 +248,19 @@ private slots:
             {"07.wav", aiffNoChannels, "0 sound channels"},
             {"08.wav", "Creative Voice File\x1A\x1A\0\x0A\x01\x29\x11", "Creative Voice"},
             {"09.wav", Wave(1, streamed, title), "tag"},
-            {"10.wav", Wave(2, whole), ""},
+            {"10.wav", Wave(1, whole, "", 100000000), "100000000 samples a second"},
+            {"11.wav", Wave(2, whole), ""},
         };
         for (const auto& [name, bytes, why] : files)
             WriteBytes(FFolder / "hostile" / name, bytes);
         TSpeech speech(FFolder / "hostile");
-        for (int n = 1; n <= 10; ++n)
+        for (int n = 1; n <= 11; ++n)
             speech.Talking.SpeakNumber(n);
         speech.Talking.MediaPlayer1Notify();
         QTRY_VERIFY_WITH_TIMEOUT(speech.Talking.PlayerIdle(), 5000);
         QCOMPARE(speech.Notifications, 2);
-        QCOMPARE(speech.Host.Errors.size(), std::size_t{8});
-        for (std::size_t n = 1; n <= 8; ++n) {
+        QCOMPARE(speech.Host.Errors.size(), std::size_t{9});
+        for (std::size_t n = 1; n <= 9; ++n) {
             const auto& [name, bytes, why] = files[n];
             const std::string& error = speech.Host.Errors[n - 1];
             QVERIFY2(error.find(name) != std::string::npos, error.c_str());
