@@ -153,7 +153,8 @@ std::string SoundHeaderProblem(std::uint64_t size, const TReadSoundBytes& read) 
         return "it is a Creative Voice file, which is not played: save it as a WAV file";
     if (magic.size() < 12)
         return {};
-    if (magic.starts_with("RIFF"))
+    // The mixer takes a file that begins with "WAVE" for a RIFF file too.
+    if (magic.starts_with("RIFF") || magic.starts_with("WAVE"))
         return WaveProblem(size, read);
     if (magic.starts_with("FORM"))
         return AiffProblem(size, read);

@@ -249,18 +249,19 @@ private slots:
             {"08.wav", "Creative Voice File\x1A\x1A\0\x0A\x01\x29\x11", "Creative Voice"},
             {"09.wav", Wave(1, streamed, title), "tag"},
             {"10.wav", Wave(1, whole, "", 100000000), "100000000 samples a second"},
-            {"11.wav", Wave(2, whole), ""},
+            {"11.wav", "WAVE" + Wave(1, streamed, loops).substr(4), "loop points"},
+            {"12.wav", Wave(2, whole), ""},
         };
         for (const auto& [name, bytes, why] : files)
             WriteBytes(FFolder / "hostile" / name, bytes);
         TSpeech speech(FFolder / "hostile");
-        for (int n = 1; n <= 11; ++n)
+        for (int n = 1; n <= 12; ++n)
             speech.Talking.SpeakNumber(n);
         speech.Talking.MediaPlayer1Notify();
         QTRY_VERIFY_WITH_TIMEOUT(speech.Talking.PlayerIdle(), 5000);
         QCOMPARE(speech.Notifications, 2);
-        QCOMPARE(speech.Host.Errors.size(), std::size_t{9});
-        for (std::size_t n = 1; n <= 9; ++n) {
+        QCOMPARE(speech.Host.Errors.size(), std::size_t{10});
+        for (std::size_t n = 1; n <= 10; ++n) {
             const auto& [name, bytes, why] = files[n];
             const std::string& error = speech.Host.Errors[n - 1];
             QVERIFY2(error.find(name) != std::string::npos, error.c_str());
