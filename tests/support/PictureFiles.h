@@ -52,7 +52,7 @@ inline std::string PngOfSize(std::uint32_t width, std::uint32_t height) {
     number(header, width);
     number(header, height);
     chunk(header + std::string("\x08\x02\0\0\0", 5)); // 8-bit RGB
-    chunk(std::string("IDAT\x78\x9C\x63\0\0\0\x01\0\x01", 15));
+    chunk(std::string("IDAT\x78\x9C\x63\0\0\0\x01\0\x01", 13));
     chunk("IEND");
     return png;
 }
