@@ -5,33 +5,9 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMovie>
 #include <QPaintEvent>
 #include <QPainter>
-
-namespace {
-
-[[noreturn]] void Fail(const QString& message) {
-    // Latin-1, as every text of the program, so the caller's FromLatin1 gives it back.
-    throw TPictureError(ToLatin1(message));
-}
-
-// The first picture in `source` and how many the file holds, read by the decoder of `format`
-// and no other, whatever the bytes look like: the extension decides. `failure`, when given,
-// replaces the decoder's message.
-QImage ReadFirstImage(QIODevice& source, const QByteArray& format, const QString& failure,
-                      int& imageCount) {
-    QImageReader reader(&source, format);
-    reader.setAutoDetectImageFormat(false);
-    QImage image = reader.read();
-    if (image.isNull())
-        Fail(failure.isEmpty() ? reader.errorString() : failure);
-    imageCount = reader.imageCount();
-    return image;
-}
-
-} // namespace
 
 TGIFImage::TGIFImage(QWidget* parent) : QWidget(parent) {
     // No background of its own: transparent parts show what lies beneath.
@@ -72,65 +48,45 @@ bool TGIFImage::Animated() const {
 
 void TGIFImage::LoadFromFile(const QString& fileName) {
     // Only a plain file is read: a device such as /dev/zero never ends and a pipe may never
-    // answer, whatever its name says. A file larger than any picture Qt decodes is not read
-    // into memory either.
+    // answer, whatever its name says.
     const QFileInfo info(fileName);
     if (info.isDir())
-        Fail(QStringLiteral("This is a folder, not a picture file."));
+        throw TPictureError(ToLatin1(QStringLiteral("This is a folder, not a picture file.")));
     if (info.exists() && !info.isFile())
-        Fail(QStringLiteral("This is a device or a pipe, not a picture file."));
-    if (info.size() > kMaxPictureBytes)
-        Fail(QStringLiteral("This file is larger than %1 MB, too large for a picture.")
-                 .arg(kMaxPictureBytes >> 20));
-
+        throw TPictureError(
+            ToLatin1(QStringLiteral("This is a device or a pipe, not a picture file.")));
     const QString extension = info.suffix();
-    const QString kind = extension.toLower();
-    QByteArray format;
-    QString failure; // a message of our own instead of the decoder's
-    if (kind == QLatin1String("gif")) {
-        format = "gif";
-    } else if (kind == QLatin1String("bmp")) {
-        format = "bmp";
-        failure = QStringLiteral("Bitmap image is not valid");
-    } else if (kind == QLatin1String("ico")) {
-        format = "ico";
-    } else if (kind == QLatin1String("jpg") || kind == QLatin1String("jpeg")) {
-        format = "jpeg";
-    } else if (kind == QLatin1String("png")) {
-        format = "png";
-    } else {
-        // Metafiles (.wmf, .emf) among them: no maintained decoder for them here.
-        Fail(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
-    }
-
+    QString failure;
+    PictureFormatOf(extension, failure);
     // Read once: the decoders work on the bytes in memory, and an animation keeps them, so a
     // file replaced or removed later does not disturb a picture on show.
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        Fail(failure.isEmpty() ? file.errorString() : failure);
-    QByteArray bytes = file.read(kMaxPictureBytes); // a file that grew meanwhile is cut short
+        throw TPictureError(ToLatin1(failure.isEmpty() ? file.errorString() : failure));
+    // A file larger than any picture is not read into memory; one that grew meanwhile is cut.
+    CheckPictureFileSize(file.size());
+    const QByteArray bytes = file.read(file.size());
     if (file.error() != QFileDevice::NoError)
-        Fail(failure.isEmpty() ? file.errorString() : failure);
-    file.close();
+        throw TPictureError(ToLatin1(failure.isEmpty() ? file.errorString() : failure));
+    LoadFromData(bytes, extension);
+}
 
-    QBuffer source(&bytes);
-    int imageCount = 0;
-    const QImage first = ReadFirstImage(source, format, failure, imageCount);
+void TGIFImage::LoadFromData(const QByteArray& bytes, const QString& extension) {
+    const TFirstPicture first = ReadFirstPicture(bytes, extension);
     std::unique_ptr<QBuffer> movieData;
     std::unique_ptr<QMovie> movie;
-    if (format == "gif" && imageCount > 1) {
+    if (first.ImageCount > 1 && extension.toLower() == QLatin1String("gif")) {
         movieData = std::make_unique<QBuffer>();
         movieData->setData(bytes);
         movie = std::make_unique<QMovie>(movieData.get(), "gif");
-        // Every frame decoded once: the endless loop then only copies pixmaps.
-        movie->setCacheMode(QMovie::CacheAll);
+        movie->setCacheMode(first.FramesFit ? QMovie::CacheAll : QMovie::CacheNone);
         if (!movie->isValid())
-            Fail(movie->lastErrorString());
+            throw TPictureError(ToLatin1(movie->lastErrorString()));
     }
 
     // Nothing below fails: the old picture goes only now.
     StopMovie();
-    FPicture = QPixmap::fromImage(first);
+    FPicture = QPixmap::fromImage(first.Image);
     if (movie) {
         FMovieData = std::move(movieData);
         FMovie = std::move(movie);

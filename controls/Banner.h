@@ -1,19 +1,14 @@
 #pragma once
 
+#include "controls/PictureReader.h"
+
 #include <QPixmap>
 #include <QWidget>
 
 #include <memory>
-#include <stdexcept>
 
 class QBuffer;
 class QMovie;
-
-// A picture that could not be loaded; the text says why, in words the user can follow.
-class TPictureError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A picture element of the display window: the title picture, the centre logo, the stretched
 // background. It paints no background of its own, so a GIF's transparent colour shows what lies
@@ -36,13 +31,13 @@ public:
     bool Stretch() const { return FStretch; }
     void SetStretch(bool stretch);
 
-    // The largest picture file read: Qt decodes no picture of more than 256 MB either.
-    static constexpr qint64 kMaxPictureBytes = qint64{256} << 20;
-
     // Loads a picture, choosing the decoder by the file's extension, and shows it in place of
-    // the one before. On failure raises TPictureError with the loader's message and keeps the
-    // old picture. Folders, devices, pipes and files beyond kMaxPictureBytes are refused unread.
+    // the one before. On failure raises TPictureError with the loader's message (one that
+    // names its size for a picture too large) and keeps the old picture. Folders, devices, pipes
+    // and files larger than a picture may take are refused unread.
     void LoadFromFile(const QString& fileName);
+    // The same for a file's bytes, decoded as the extension (without its dot) says.
+    void LoadFromData(const QByteArray& bytes, const QString& extension);
     bool HasPicture() const { return !FPicture.isNull(); }
     // The picture's own size; empty without one.
     QSize PictureSize() const { return FPicture.size(); }

@@ -1,5 +1,6 @@
 #include "controls/MediaPlayer.h"
 
+#include "controls/SoundHeader.h"
 #include "core/Latin1.h"
 
 #include <QFile>
@@ -103,6 +104,20 @@ bool DecodeWhole(const QString& fileName) {
     return size <= (IsWav(file) ? kWholeWavBytes : kWholeCompressedBytes);
 }
 
+// Why the mixer must not be given the file, or nothing; a file that cannot be read is left to
+// the loaders, which say why.
+std::string HeaderProblem(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return SoundHeaderProblem(static_cast<std::uint64_t>(file.size()),
+                              [&file](std::uint64_t offset, std::size_t length) {
+                                  if (!file.seek(static_cast<qint64>(offset)))
+                                      return std::string();
+                                  return file.read(static_cast<qint64>(length)).toStdString();
+                              });
+}
+
 } // namespace
 
 TMediaPlayer::TMediaPlayer(QObject* parent) : QObject(parent) {}
@@ -141,6 +156,8 @@ void TMediaPlayer::Open() {
         throw TMediaError("The sound file " + FFileName +
                           " cannot be opened: it is a folder, a device or a pipe, not a file.");
     const QByteArray path = QFile::encodeName(name);
+    if (const std::string problem = HeaderProblem(name); !problem.empty())
+        throw TMediaError("The sound file " + FFileName + " cannot be opened: " + problem + ".");
     // SDL keeps its last error until another replaces it: each loader starts from none, so
     // that the same file always fails with the same words.
     std::string error;

@@ -212,13 +212,18 @@ std::string Quote(std::string_view text) {
 class TParser {
 public:
     TParser(std::string_view text, TRegDocument& document)
-        : FLines(SplitLines(text)), FDocument(document) {}
+        : FLines(SplitLines(text)), FDocument(document),
+          FEndsWithBreak(text.ends_with('\r') || text.ends_with('\n')) {}
 
     void Run() {
         while (FIndex < FLines.size() && Trim(FLines[FIndex]).empty())
             ++FIndex;
-        if (FIndex == FLines.size())
+        if (FIndex == FLines.size()) {
+            // Named at the line an editor shows last, which holds no text of its own only
+            // when the file ends with a line break.
+            FIndex = FEndsWithBreak ? FLines.size() : std::max<std::size_t>(FLines.size(), 1) - 1;
             Fail("the file is empty");
+        }
         const std::string_view header = Trim(FLines[FIndex]);
         if (header == kHeader4)
             FDocument.Version = TRegFileVersion::Regedit4;
@@ -256,7 +261,8 @@ private:
         const bool remove = !path.empty() && path.front() == '-';
         if (remove)
             path.remove_prefix(1);
-        while (!path.empty() && path.back() == '\\')
+        // A blank before a closing backslash ends the path as much as one before the "]".
+        while (!path.empty() && (path.back() == '\\' || IsBlank(path.back())))
             path.remove_suffix(1);
         if (!StartsWithNoCase(path, "HKEY_"))
             Fail("the key does not begin with a root key such as HKEY_LOCAL_MACHINE");
@@ -403,6 +409,7 @@ private:
 
     std::vector<std::string_view> FLines;
     TRegDocument& FDocument;
+    bool FEndsWithBreak;
     std::size_t FIndex = 0;
     std::string FKey; // path of the key the value lines belong to
     std::vector<std::string> FComments;
@@ -415,11 +422,24 @@ std::string TextBytes(std::string_view text, TRegFileVersion version) {
     return Utf8ToLatin1(text) + '\0';
 }
 
+// Whether a text's hex(n): form reads back as the text: a "REGEDIT4" file's holds single bytes.
+bool HexFormKeeps(std::string_view text, TRegFileVersion version) {
+    const std::string bytes = TextBytes(text, version);
+    std::string back =
+        version == TRegFileVersion::Version5 ? Utf16ToUtf8(bytes) : Latin1ToUtf8(bytes);
+    back.pop_back(); // the closing zero
+    return back == text;
+}
+
 std::string FormatValue(const TRegFileValue& value, TRegFileVersion version) {
     std::string line = value.Name.empty() ? "@=" : Quote(value.Name) + "=";
     const std::string& data = value.Value.Data;
     const std::uint32_t type = value.Value.Type;
-    if (type == kRegSz && data.find_first_of(std::string_view("\r\n\0", 3)) == data.npos)
+    // A line cannot hold a line break; a zero byte it can, but the hexadecimal form shows it
+    // plainly, wherever that form keeps every character of the text.
+    const bool lineBreak = data.find_first_of("\r\n") != data.npos;
+    const bool zero = data.find('\0') != data.npos;
+    if (type == kRegSz && !lineBreak && (!zero || !HexFormKeeps(data, version)))
         return line + Quote(data);
     if (type == kRegDword && data.size() == 4) {
         char number[16];

@@ -1,10 +1,17 @@
 #include "controls/Banner.h"
 #include "support/PaintCounter.h"
+#include "support/PictureFiles.h"
 #include "support/TempFolder.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 #include <QProcess>
 #include <QtTest>
+
+#include <random>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -39,6 +46,21 @@ QString LoadFailure(TGIFImage& image, const std::filesystem::path& file) {
         return QString::fromLatin1(error.what());
     }
     return {};
+}
+
+std::string Encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes.toStdString();
+}
+
+// The most memory this process has held so far, in megabytes.
+long PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
 }
 
 // A window that paints its own background, as the display paints its background picture.
@@ -115,6 +137,91 @@ private slots:
         QVERIFY2(!gifFailure.contains("bad.gif"), qPrintable(gifFailure)); // the caller's part
         QCOMPARE(image.PictureSize(), QSize(8, 6));
         QVERIFY(Near(Shot(image).pixelColor(4, 3), kBlue));
+    }
+
+    // Empty, cut short, scrambled: each either shows or fails with a message of its own,
+    // keeping the picture before it.
+    void damagedPicturesFailOrShowAndKeepTheOldOne() {
+        TTempFolder folder;
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(kBlue);
+        const std::pair<const char*, std::string> formats[] = {
+            {"gif", GifOfScreen(8, 6, 3)},    {"bmp", Encoded(picture, "bmp")},
+            {"png", Encoded(picture, "png")}, {"jpg", Encoded(picture, "jpeg")},
+            {"ico", Encoded(picture, "ico")},
+        };
+        std::mt19937 random(1124);
+        TGIFImage image;
+        WriteBytes(folder / "still.png", formats[2].second);
+        QCOMPARE(LoadFailure(image, folder / "still.png"), QString());
+        for (const auto& [extension, whole] : formats) {
+            std::string garbage(whole.size(), '\0');
+            for (char& c : garbage)
+                c = static_cast<char>(random());
+            const std::string name = std::string("damaged.") + extension;
+            const std::pair<std::string, bool> cases[] = {
+                {"", true},
+                {garbage, true},
+                {whole.substr(0, 16) + garbage, false},
+                {whole.substr(0, whole.size() / 2), false},
+                {whole.substr(0, whole.size() - 1), false},
+            };
+            for (const auto& [bytes, mustFail] : cases) {
+                WriteBytes(folder / name, bytes);
+                const QString failure = LoadFailure(image, folder / name);
+                const QString what =
+                    QString("%1 of %2 bytes: \"%3\"").arg(extension).arg(bytes.size()).arg(failure);
+                QVERIFY2(mustFail ? !failure.isEmpty() : true, qPrintable(what));
+                // Every picture here is 8 x 6, so the old one, or the new one read as far as
+                // it goes.
+                QVERIFY2(image.PictureSize() == QSize(8, 6), qPrintable(what));
+            }
+        }
+    }
+
+    // Qt's readers refuse such a picture with no more than "Unable to read image data".
+    void aHugePictureIsRefusedSayingItIsTooLarge() {
+        TTempFolder folder;
+        WriteBytes(folder / "huge.png", PngOfSize(30000, 30000));
+        WriteBytes(folder / "huge.gif", GifOfScreen(30000, 30000, 1));
+        TGIFImage image;
+        const long before = PeakMegabytes();
+        for (const char* name : {"huge.png", "huge.gif"}) {
+            const QString failure = LoadFailure(image, folder / name);
+            QVERIFY2(failure.contains("too large") && failure.contains("30000 x 30000"),
+                     qPrintable(failure));
+        }
+        QVERIFY(!image.HasPicture());
+        QVERIFY(PeakMegabytes() - before < 100);
+
+        // A file larger than any picture may take is not even read.
+        const int limit = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(1);
+        WriteBytes(folder / "big.bmp", std::string(1536 * 1024, 'B'));
+        const QString failure = LoadFailure(image, folder / "big.bmp");
+        QImageReader::setAllocationLimit(limit);
+        QCOMPARE(failure, QString("The picture file is too large: 2 MB, and a picture may take at "
+                                  "most 1 MB."));
+    }
+
+    // Frames of a large screen are decoded anew as they show rather than all kept.
+    void aLongAnimationOfALargeScreenPlaysInBoundedMemory() {
+        TTempFolder folder;
+        WriteBytes(folder / "long.gif", GifOfScreen(2000, 2000, 100)); // 16 MB a frame
+        TGIFImage image;
+        image.resize(40, 40);
+        image.LoadFromFile(QString::fromStdString((folder / "long.gif").string()));
+        image.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&image));
+        const long before = PeakMegabytes();
+        PaintCounter counter;
+        image.installEventFilter(&counter);
+        QTRY_VERIFY_WITH_TIMEOUT(counter.Paints >= 80, 20000);
+        image.removeEventFilter(&counter);
+        QVERIFY(image.Animated());
+        // Kept, 80 frames would take 1280 MB.
+        QVERIFY2(PeakMegabytes() - before < 600,
+                 qPrintable(QString("%1 MB more").arg(PeakMegabytes() - before)));
     }
 
     void autoSizeCenterAndStretchPlaceThePicture() {

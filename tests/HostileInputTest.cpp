@@ -76,7 +76,7 @@ private slots:
                           huge = (folder / "huge.bmp").string();
         std::filesystem::create_symlink("/dev/zero", endless);
         WriteBytes(huge, "BM");
-        std::filesystem::resize_file(huge, TGIFImage::kMaxPictureBytes + 1); // sparse
+        std::filesystem::resize_file(huge, qint64{256} << 20); // sparse
         const QRect screen(0, 0, 1024, 768);
         const THostileSettings cases[] = {
             {"\"PacksPerTeam\"=dword:7fffffff\n\"ScrollSpeed\"=dword:100\n\"Time Remaining\"=dword:"
@@ -103,7 +103,8 @@ private slots:
                  "\"\n\"Special Event\"=dword:1\n\"Audio File\"="
                  "\"/dev/zero\"\n\"Talking Download\"=dword:1\n\"Talking Folder\"=\"/nowhere/\"\n",
              "",
-             {"\"Talking Folder\" names /nowhere/", "folder", "device", "larger than 256 MB"},
+             {"\"Talking Folder\" names /nowhere/", "folder", "device",
+              "The picture file is too large: 256 MB"},
              screen},
         };
         for (const THostileSettings& hostile : cases) {

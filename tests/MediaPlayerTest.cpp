@@ -12,6 +12,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include <sys/wait.h>
@@ -40,6 +41,32 @@ std::size_t OutputSize() {
     const auto size = std::filesystem::file_size(
         qEnvironmentVariable("SDL_DISKAUDIOFILE").toStdString(), ignored);
     return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
+}
+
+// A WAV file of 16-bit samples, all zero, with `extra` parts before the samples; `samples`
+// decides whether the mixer decodes it whole or streams it.
+std::string Wave(int channels, std::size_t samples, const std::string& extra = {},
+                 std::uint32_t rate = 22050) {
+    std::string wav;
+    const auto put = [&wav](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            wav += static_cast<char>(value >> 8 * i & 0xFF);
+    };
+    wav += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2); // PCM
+    put(static_cast<std::uint32_t>(channels), 2);
+    put(rate, 4);
+    put(rate * 2 * static_cast<std::uint32_t>(channels), 4);
+    put(2 * static_cast<std::uint32_t>(channels), 2);
+    put(16, 2);
+    wav += extra + "data";
+    put(static_cast<std::uint32_t>(samples * 2), 4);
+    wav += std::string(samples * 2, '\0');
+    std::string riff = "RIFF";
+    for (int i = 0; i < 4; ++i)
+        riff += static_cast<char>(wav.size() >> 8 * i & 0xFF);
+    return riff + wav;
 }
 
 // A player that counts its completion reports.
@@ -191,6 +218,55 @@ private slots:
         QCOMPARE(speech.Host.Errors.size(), std::size_t{1});
         QVERIFY2(speech.Host.Errors[0].find("02.wav") != std::string::npos,
                  speech.Host.Errors[0].c_str());
+    }
+
+    // Files that made the mixer divide by zero, or read or write past its memory, taking the
+    // display with it, between two good ones; and files that are merely no sound. Each is
+    // told, with its name, and the words around it are spoken.
+    void hostileSoundFilesAreReportedAndTheQueueGoesOn() {
+        const std::size_t whole = 1000;       // decoded whole when opened
+        const std::size_t streamed = 1 << 17; // streamed as it plays, past 128 kB
+        // A sampler part declaring 100000 loop points in 36 bytes.
+        std::string loops = std::string("smpl\x24\0\0\0", 8) + std::string(28, '\0');
+        loops += std::string("\xA0\x86\x01\0\0\0\0\0", 8);
+        // A title whose text has no end within its list.
+        const std::string title = std::string("LIST\x10\0\0\0INFOINAM\x04\0\0\0Tone", 24);
+        const std::string aiffNoChannels = std::string("FORM\0\0\0\x2E"
+                                                       "AIFF"
+                                                       "COMM\0\0\0\x12"
+                                                       "\0\0\0\0\x03\xE8\0\x10"
+                                                       "\x40\x0D\xAC\x44\0\0\0\0\0\0"
+                                                       "SSND\0\0\0\x08\0\0\0\0\0\0\0\0",
+                                                       54);
+        const std::tuple<std::string, std::string, std::string> files[] = {
+            {"01.wav", Wave(1, whole), ""},
+            {"02.wav", "", ""},
+            {"03.wav", Wave(1, whole).substr(0, 30), ""},
+            {"04.wav", Wave(0, whole), "0 sound channels"},
+            {"05.wav", Wave(256, streamed), "256 sound channels"},
+            {"06.wav", Wave(1, streamed, loops), "loop points"},
+            {"07.wav", aiffNoChannels, "0 sound channels"},
+            {"08.wav", "Creative Voice File\x1A\x1A\0\x0A\x01\x29\x11", "Creative Voice"},
+            {"09.wav", Wave(1, streamed, title), "tag"},
+            {"10.wav", Wave(1, whole, "", 100000000), "100000000 samples a second"},
+            {"11.wav", "WAVE" + Wave(1, streamed, loops).substr(4), "loop points"},
+            {"12.wav", Wave(2, whole), ""},
+        };
+        for (const auto& [name, bytes, why] : files)
+            WriteBytes(FFolder / "hostile" / name, bytes);
+        TSpeech speech(FFolder / "hostile");
+        for (int n = 1; n <= 12; ++n)
+            speech.Talking.SpeakNumber(n);
+        speech.Talking.MediaPlayer1Notify();
+        QTRY_VERIFY_WITH_TIMEOUT(speech.Talking.PlayerIdle(), 5000);
+        QCOMPARE(speech.Notifications, 2);
+        QCOMPARE(speech.Host.Errors.size(), std::size_t{10});
+        for (std::size_t n = 1; n <= 10; ++n) {
+            const auto& [name, bytes, why] = files[n];
+            const std::string& error = speech.Host.Errors[n - 1];
+            QVERIFY2(error.find(name) != std::string::npos, error.c_str());
+            QVERIFY2(error.find(why) != std::string::npos, error.c_str());
+        }
     }
 
     // Paths are Latin-1 texts inside the program and UTF-8 on the disk; only a file counts.

@@ -98,6 +98,13 @@ TEST(RegFile, EveryValueTypeSurvivesWritingAndReading) {
     EXPECT_NE(text.find(",\\\r\n  "), std::string::npos);
 
     EXPECT_EQ(Entries(Parsed(text)), Entries(document));
+
+    // A zero byte within a text beyond Latin-1, which hex(1): cannot carry in a "REGEDIT4"
+    // file: kept between quotes in a UTF-8 one.
+    document.Encoding = TRegFileEncoding::Utf8WithBom;
+    document.FindKey(kTallivue)->SetValue("Msg2",
+                                          MakeStringValue(std::string("\xC4\xAF\0after", 8)));
+    EXPECT_EQ(Entries(Parsed(FormatRegFile(document))), Entries(document));
 }
 
 TEST(RegFile, ReadsARegedit4ExportAsTheEditorWritesIt) {
@@ -173,6 +180,8 @@ TEST(RegFile, HandEditsAreReadLeniently) {
                   .Values[0]
                   .Value.Data,
               "Caf\xC3\xA9");
+    EXPECT_EQ(Parsed("REGEDIT4\n[HKEY_CURRENT_USER\\X \\ ]\n").Keys[0].Path,
+              "HKEY_CURRENT_USER\\X");
 
     // Comments go back where they were, with the key or value after them, or at the end.
     const std::string text = FormatRegFile(document);
@@ -191,6 +200,8 @@ TEST(RegFile, DamageIsFoundWithItsLine) {
     const std::pair<std::string, int> cases[] = {
         {"", 1},
         {"\r\n\r\n", 3},
+        {" \t ", 1}, // blanks alone are still one line
+        {"\r\n\t", 2},
         {garbage, 1},
         {key + "\"Mode\"=dword:1\r\n", 1},                      // no header
         {"REGEDIT4\r\n\"Mode\"=dword:1\r\n" + key, 2},          // a value before any key

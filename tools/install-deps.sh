@@ -21,6 +21,8 @@ packages=(
     xvfb xauth x11-utils xdotool
     # an .mp3 to play in the sound tests
     lame
+    # the fuzzing build: clang and its runtime, which holds libFuzzer and the sanitizers
+    clang libclang-rt-14-dev
 )
 if [ "${1:-}" = --windows ]; then
     packages=(cmake make libgtest-dev g++-mingw-w64-x86-64-posix wine64)
