@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 // Beyond this the stamp would cost more memory than it saves time: such a text is drawn
@@ -30,13 +32,20 @@ void TTextStamp::Draw(QPainter& painter, const QString& text, int x, int top, in
                       int baseline, const QFont& font, const QColor& pen,
                       const QColor& background) {
     if (!Matches(text, height, baseline, font, pen, background)) {
-        FImage = QImage();
         const QFontMetrics metrics(font);
         // Room for glyphs that reach past their advance on either side (italics, swashes).
         const int margin = metrics.height();
         const qint64 width = metrics.horizontalAdvance(text) + 2LL * margin;
-        if (height > 0 && width * height <= kMostStampPixels)
-            FImage = QImage(static_cast<int>(width), height, QImage::Format_RGB32);
+        // The image is kept and reused while the text fits it: a new one every few steps, all
+        // day, would leave the heap in pieces. Its spare columns on the right hold the background
+        // only, which the band already shows.
+        if (FImage.isNull() || FImage.height() != height || FImage.width() < width) {
+            FImage = QImage();
+            if (height > 0 && width * height <= kMostStampPixels)
+                FImage = QImage(static_cast<int>(
+                                    std::min<qint64>(width + width / 4, kMostStampPixels / height)),
+                                height, QImage::Format_RGB32);
+        }
         if (FImage.isNull()) {
             DrawDirectly(painter, text, x, top + baseline, font, pen);
             return;

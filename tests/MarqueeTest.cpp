@@ -48,7 +48,10 @@ private slots:
         TTextStamp stamp;
         QString text;
         QFont font;
+        int bandHeight = 0;
         for (int round = 0; round < 300; ++round) {
+            if (round % 15 == 0) // new texts of one height reuse the stamp's image
+                bandHeight = pick(10, 60);
             if (round % 5 == 0) { // as the strip's window changes every few steps
                 text.clear();
                 for (int i = pick(1, 30); i > 0; --i)
@@ -63,7 +66,7 @@ private slots:
             QImage stamped(pick(50, 400), pick(30, 90), QImage::Format_RGB32);
             stamped.fill(Qt::darkGreen);
             QImage drawn = stamped;
-            const QRect band(0, pick(0, 20), stamped.width(), pick(10, 60));
+            const QRect band(0, pick(0, 20), stamped.width(), bandHeight);
             const int x = pick(-400, 400), baseline = pick(0, 50);
             QPainter onStamped(&stamped), onDrawn(&drawn);
             for (QPainter* painter : {&onStamped, &onDrawn}) {
