@@ -9,7 +9,6 @@
 #include "settings/Platform.h"
 #include "settings/Properties.h"
 #include "settings/Welcome.h"
-#include "support/PictureFiles.h"
 #include "support/RecordingReporter.h"
 #include "support/TempFolder.h"
 #include "support/Tone.h"
@@ -187,30 +186,6 @@ private slots:
         sendFrom("127.0.0.1", "MODE,ANYONE");
         QCOMPARE(form.laMode->text(), QString("ANYONE"));
         QCOMPARE(form.Listener->Dropped(), 1u);
-    }
-
-    // A picture too large is named and said to be; an empty one is named; a missing one is
-    // passed over in silence; each is told once, and the display lays itself out all the same.
-    void hostilePicturesAreToldOnceAndTheDisplayGoesOn() {
-        const TTempFolder folder;
-        WriteBytes(folder / "huge.png", PngOfSize(30000, 30000));
-        WriteBytes(folder / "empty.gif", "");
-        WriteSettings("\"BackgroundBMP\"=\"" + (folder / "huge.png").string() +
-                      "\"\r\n\"Title\"=\"" + (folder / "empty.gif").string() +
-                      "\"\r\n\"Center Logo\"=\"" + (folder / "gone.gif").string() +
-                      "\"\r\n\"ShowClock\"=dword:00000001\r\n");
-        RecordingReporter reporter;
-        TDownload_Form form;
-        form.FormActivate();
-        form.FormActivate();
-        QCOMPARE(reporter.Messages.size(), 2);
-        QVERIFY2(reporter.Messages[0].contains("huge.png") &&
-                     reporter.Messages[0].contains("too large"),
-                 qPrintable(reporter.Messages[0]));
-        QVERIFY2(reporter.Messages[1].contains("empty.gif"), qPrintable(reporter.Messages[1]));
-        QVERIFY(!form.back_image->HasPicture());
-        QVERIFY(form.clock_timer->isActive());
-        QCOMPARE(form.StatusGrid1->width(), 1024);
     }
 
     void aGameCountsDownAndTheTitleFollowsThePacks() {
