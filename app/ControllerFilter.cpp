@@ -1,12 +1,14 @@
 #include "app/ControllerFilter.h"
 
+#include "app/Protocol.h"
+
 #include <algorithm>
 
 namespace {
 
 bool IsSeparator(char c) {
     // The same blanks the datagram splitter skips, and the comma.
-    return c == ',' || (c >= 1 && c <= ' ');
+    return c == ',' || IsBlankCharacter(c);
 }
 
 } // namespace

@@ -10,13 +10,8 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return code >= 1 && code <= 32;
-}
-
 bool EndsValue(char c) {
-    return c == ',' || IsBlank(c);
+    return c == ',' || IsBlankCharacter(c);
 }
 
 // A bit per character of a 64-character block: set where a value ends (a comma or a blank),
@@ -88,7 +83,7 @@ void SplitFields(std::span<char> text, std::vector<std::string_view>& fields) {
 
     TValueEnds valueEnds(p, end);
     auto skipBlanks = [&] {
-        while (p < end && IsBlank(*p))
+        while (p < end && IsBlankCharacter(*p))
             ++p;
     };
 

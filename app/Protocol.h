@@ -88,6 +88,12 @@ constexpr std::int32_t FlagsOfPackState(TPackState state) {
     return 0;
 }
 
+// A blank of the comma-separated text rules: any character from 1 to 32, the space included.
+constexpr bool IsBlankCharacter(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code >= 1 && code <= 32;
+}
+
 // Field i (i >= 1) of a pack status message names pack (i-1) div 3 + 1 of team (i-1) mod 3 + 1.
 // Inline, as it runs for every pack of every datagram.
 inline TPackEntry DecodePackEntry(std::size_t fieldIndex, std::string_view field) {
