@@ -1,5 +1,6 @@
 #include "app/DisplayRules.h"
 
+#include <algorithm>
 #include <cstdio>
 
 std::string CountdownText(std::int32_t seconds) {
@@ -67,4 +68,8 @@ TFullScreenLayout FullScreenLayout(const TFullScreenInput& in) {
     out.TotalText = {Centred(in.Width, in.TotalTextWidth),
                      out.TotalLabel.Top + in.TotalLabelHeight};
     return out;
+}
+
+int AutoScaleFactor(int pixelWidth, int pixelHeight) {
+    return std::max(1, std::min(pixelWidth / 1920, pixelHeight / 1080));
 }

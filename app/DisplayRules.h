@@ -66,6 +66,11 @@ struct TFullScreenLayout {
 
 TFullScreenLayout FullScreenLayout(const TFullScreenInput& in);
 
+// The display is laid out for a screen of 1920 x 1080 or less. On a larger one (a 4K television,
+// say) whose desktop sets no scale, the largest whole factor that leaves it at least that size:
+// 3840 x 2160 is shown as 1920 x 1080 at twice the size. 1 for a screen too small to scale.
+int AutoScaleFactor(int pixelWidth, int pixelHeight);
+
 // The countdown stands at the grid's top (the grid is hidden while a game runs) and "Time
 // remaining" three pixels below it, in both window modes.
 inline int TimeLeftLabelTop(int countdownTop, int countdownHeight) {

@@ -18,6 +18,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // The system's long time format without its time zone: the clock has room for the time alone.
@@ -54,10 +56,24 @@ void TDownload_Form::OpenProperties(bool fromKey) {
     const QSize size = dialog.size();
     dialog.move(over.x() + (over.width() - size.width()) / 2,
                 over.y() + (over.height() - size.height()) / 2);
+    FPropertiesOpen = true;
     dialog.exec();
+    FPropertiesOpen = false;
     // Datagrams that arrived meanwhile waited in the socket: they are handled now, in order.
     if (fromKey)
         Listener->Arm();
+    if (std::exchange(FSettingsChangedMeanwhile, false))
+        FormActivate();
+}
+
+void TDownload_Form::SettingsFileChanged() {
+    // The open dialog shows what it loaded and saves all of it; the file is read once it has
+    // gone, unless its own save has read it by then.
+    if (FPropertiesOpen) {
+        FSettingsChangedMeanwhile = true;
+        return;
+    }
+    FormActivate();
 }
 
 void TDownload_Form::MinimiseClick() {
@@ -78,7 +94,7 @@ void TDownload_Form::FormKeyUp(int key) {
 void TDownload_Form::TimeDblClick() {
     time_label->setVisible(time_label->isHidden());
     if (!time_label->isHidden()) {
-        clock_timer->start();
+        TurnOn(*clock_timer);
         clock_timerTimer();
     } else {
         clock_timer->stop();
@@ -88,6 +104,11 @@ void TDownload_Form::TimeDblClick() {
 void TDownload_Form::clock_timerTimer() {
     static const QString format = LongTimeFormat();
     time_label->setText(QLocale::system().toString(QTime::currentTime(), format));
+}
+
+void TDownload_Form::TurnOn(QTimer& timer) {
+    if (!timer.isActive())
+        timer.start();
 }
 
 void TDownload_Form::Scroll_TimerTimer() {

@@ -4,6 +4,7 @@
 #include "app/DisplayRules.h"
 #include "app/Listener.h"
 #include "app/MainU.h"
+#include "app/SettingsWatcher.h"
 #include "app/TalkingDownload.h"
 #include "app/UsableSettings.h"
 #include "controls/Banner.h"
@@ -24,6 +25,8 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
+
+#include <cstdio>
 
 namespace {
 
@@ -60,6 +63,9 @@ void TDownload_Form::FormActivate() {
     const TSettingsEnvironment environment = PlatformSettingsEnvironment();
     TRegistryDef registry(PlatformRegistryStore());
     FSettings = ReadAllSettings(registry, environment);
+    SettingsWatcher->Taken();
+    FSettingsChangedMeanwhile = false;
+    TellMissingFiles();
     for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
         ReportOnce(FromLatin1(problem));
     ApplyControllerFilter();
@@ -185,7 +191,7 @@ void TDownload_Form::LayOutFullScreen() {
     LayOutScrollMessage();
 
     if (FSettings.Bool(sShowClock)) {
-        clock_timer->start();
+        TurnOn(*clock_timer);
         clock_timerTimer(); // the time at once, not a blank clock for a second
     } else {
         clock_timer->stop();
@@ -247,13 +253,35 @@ void TDownload_Form::LayOutScrollMessage() {
     Scroll_Message->resize(width(), Scroll_Message->height());
     Scroll_Message->setToolTip(PlainHint(Scroll_Message->ScrollText()));
     Scroll_Message->SetActive(true);
-    Scroll_Timer->start();
+    TurnOn(*Scroll_Timer);
+}
+
+void TDownload_Form::TellMissingFiles() {
+    // Settings carried over from a Windows PC name files there ("C:\Program Files\..."): the
+    // display goes on without them, and the journal says which settings to point elsewhere,
+    // once for each file. The built-in pictures are the installation's business, not a setting.
+    const TSettingsEnvironment environment = PlatformSettingsEnvironment();
+    for (const TSettingId id : {sBackgroundBMP, sTitle, sCenterLogo, sAudioFile}) {
+        const TSettingDef& setting = SettingDef(id);
+        const std::string& file = FSettings.Text(id);
+        if (file.empty() || QFileInfo::exists(FromLatin1(file)) ||
+            file == std::get<std::string>(ResolveDefault(setting, setting.Default, environment)))
+            continue;
+        const std::string line = "tallivue: \"" + std::string(setting.Name) + "\" names " + file +
+                                 ", which is not there\n";
+        if (FToldMissing.insert(line).second) {
+            std::fputs(line.c_str(), stderr);
+            std::fflush(stderr);
+        }
+    }
 }
 
 void TDownload_Form::LoadPicture(TGIFImage& picture, TSettingId setting) {
     const QString file = FromLatin1(FSettings.Text(setting));
-    if (!QFileInfo::exists(file))
-        return; // a picture that is not there is simply not shown
+    // A picture that is not there is simply not shown, and a folder is no picture either.
+    const QFileInfo info(file);
+    if (!info.exists() || info.isDir())
+        return;
     try {
         picture.LoadFromFile(file);
     } catch (const TPictureError& failure) {

@@ -64,7 +64,7 @@ void TDownload_Form::OtherModeMessage(std::string_view mode) {
             laMode->text() == FromLatin1(FSettings.Text(sDownloadPacks)))
             SpeakDownloadComplete();
         laMode->setText(FromLatin1(FSettings.Text(sIdle)));
-        Scroll_Timer->start();
+        TurnOn(*Scroll_Timer);
         if (floating) {
             if (FHideWhenIdle)
                 hide();

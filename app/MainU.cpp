@@ -7,6 +7,7 @@
 #include "app/FormSpeechHost.h"
 #include "app/Listener.h"
 #include "app/Protocol.h"
+#include "app/SettingsWatcher.h"
 #include "app/TalkingDownload.h"
 #include "controls/Banner.h"
 #include "controls/Marquee.h"
@@ -207,6 +208,10 @@ void TDownload_Form::CreateTimers() {
     SpeakTimer = new QTimer(this);
     SpeakTimer->setInterval(TTalkingDownload::kSpeakInterval);
     connect(SpeakTimer, &QTimer::timeout, this, &TDownload_Form::SpeakTimerTimer);
+    SettingsWatcher =
+        new TSettingsWatcher(QString::fromStdString(SettingsFilePath().string()), this);
+    connect(SettingsWatcher, &TSettingsWatcher::Changed, this,
+            &TDownload_Form::SettingsFileChanged);
 }
 
 void TDownload_Form::FormCreate() {

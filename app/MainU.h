@@ -24,6 +24,7 @@ class TListener;
 class TMarquee;
 class TMediaPlayer;
 class TPolygon;
+class TSettingsWatcher;
 class TStatusGrid;
 class TTalkingDownload;
 class TWelcome_Form;
@@ -63,8 +64,9 @@ public:
     TListener* Listener = nullptr;
     TWelcome_Form* Welcome = nullptr;
     QTimer* clock_timer = nullptr;
-    QTimer* Scroll_Timer = nullptr; // rotates the scroll messages
-    QTimer* SpeakTimer = nullptr;   // paces the spoken summaries
+    QTimer* Scroll_Timer = nullptr;              // rotates the scroll messages
+    QTimer* SpeakTimer = nullptr;                // paces the spoken summaries
+    TSettingsWatcher* SettingsWatcher = nullptr; // the settings file, changed on disk
 
     QMenu* PopupMenu1 = nullptr;
     QAction* About = nullptr;
@@ -152,8 +154,14 @@ private:
     void CheckTalkingFolder();
     void ReportOnce(const QString& message);
 
+    // A timer already running runs on: restarting it would push its next tick back, and a
+    // controller that repeats a mode faster than the tick would hold it still.
+    static void TurnOn(QTimer& timer);
+
     void PopupMenuAt(QWidget* source, const QPoint& position);
     void OpenProperties(bool fromKey);
+    void SettingsFileChanged();
+    void TellMissingFiles();
 
     TSettingValues FSettings;
     bool FHideWhenIdle = false; // read only by a floating window layout
@@ -161,7 +169,10 @@ private:
     bool FFirstActivation = true;
     bool FActivated = false; // some activation has laid the window out
     bool FShown = false;
-    std::set<QString> FReported; // each problem with the settings is told once
+    bool FPropertiesOpen = false;
+    bool FSettingsChangedMeanwhile = false; // while the properties dialog was open
+    std::set<std::string> FToldMissing;     // settings naming files that are not there
+    std::set<QString> FReported;            // each problem with the settings is told once
     std::string FReportedControllerAddress;
     std::vector<std::string_view> FFields; // reused: splitting a datagram allocates nothing
     std::unique_ptr<TFormSpeechHost> FSpeechHost;

@@ -1,38 +1,102 @@
+#include "app/DisplayRules.h"
 #include "app/MainU.h"
 #include "controls/Fonts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tallivue"));
-    QApplication::setApplicationVersion(QStringLiteral(TALLIVUE_VERSION));
+namespace {
 
-    QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Laser-tag arena display: shows what the game controller sends to UDP port "
-                       "12001."));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption screenshot(
+// The options, declared once for both readings of the command line.
+struct TCommandLine {
+    QCommandLineParser Parser;
+    const QCommandLineOption Screenshot{
         QStringLiteral("screenshot"),
         QStringLiteral("Save a picture of the display to <file> (PNG) and end."),
-        QStringLiteral("file"));
-    const QCommandLineOption after(
+        QStringLiteral("file")};
+    const QCommandLineOption After{
         QStringLiteral("after"),
         QStringLiteral("With --screenshot: how long to run first, in seconds (default 3)."),
-        QStringLiteral("seconds"), QStringLiteral("3"));
-    options.addOptions({screenshot, after});
-    options.process(application);
+        QStringLiteral("seconds"), QStringLiteral("3")};
+    const QCommandLineOption Scale{
+        QStringLiteral("scale"),
+        QStringLiteral("Show everything <factor> times as large (1 to 8), or with \"auto\" as "
+                       "large as on a 1920x1080 screen, unless the desktop or QT_SCALE_FACTOR "
+                       "already sets a scale."),
+        QStringLiteral("factor")};
 
+    TCommandLine() {
+        QCoreApplication::setApplicationName(QStringLiteral("Tallivue"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(TALLIVUE_VERSION));
+        Parser.setApplicationDescription(QStringLiteral(
+            "Laser-tag arena display: shows what the game controller sends to UDP port 12001."));
+        Parser.addHelpOption();
+        Parser.addVersionOption();
+        Parser.addOptions({Screenshot, After, Scale});
+    }
+};
+
+// --help and --version are answered, and the scale read, by a plain core application before
+// any window system is asked for, so that they work over SSH too. Qt's own options (-platform
+// and the like) are known only to the GUI application, which reads the command line again.
+QString EarlyOptions(int& argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    TCommandLine line;
+    line.Parser.parse(QCoreApplication::arguments());
+    if (line.Parser.isSet(QStringLiteral("help")) || line.Parser.isSet(QStringLiteral("help-all")))
+        line.Parser.showHelp();
+    if (line.Parser.isSet(QStringLiteral("version")))
+        line.Parser.showVersion();
+    const QString scale = line.Parser.value(line.Scale);
+    bool factorOk = false;
+    const double factor = scale.toDouble(&factorOk);
+    if (line.Parser.isSet(line.Scale) && scale != QStringLiteral("auto") &&
+        (!factorOk || factor < 1 || factor > 8)) {
+        std::fprintf(stderr, "tallivue: --scale takes \"auto\" or a factor from 1 to 8\n");
+        std::exit(2);
+    }
+    return scale;
+}
+
+// Qt reads the scale when the application starts, so a screen has to be measured by an
+// application of its own first.
+void ApplyScale(const QString& scale, int& argc, char* argv[]) {
+    if (scale.isEmpty() || qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ||
+        qEnvironmentVariableIsSet("QT_SCREEN_SCALE_FACTORS"))
+        return;
+    if (scale != QStringLiteral("auto")) {
+        qputenv("QT_SCALE_FACTOR", scale.toLatin1());
+        return;
+    }
+    int factor = 1;
+    {
+        QGuiApplication probe(argc, argv);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        // A desktop that scales already has its reasons.
+        if (screen && screen->devicePixelRatio() == 1)
+            factor = AutoScaleFactor(screen->geometry().width(), screen->geometry().height());
+    }
+    if (factor > 1)
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    ApplyScale(EarlyOptions(argc, argv), argc, argv);
+
+    QApplication application(argc, argv);
+    TCommandLine line;
+    line.Parser.process(application);
     bool secondsOk = false;
-    const double seconds = options.value(after).toDouble(&secondsOk);
-    if (options.isSet(screenshot) && (!secondsOk || seconds < 0 || seconds > 86400)) {
+    const double seconds = line.Parser.value(line.After).toDouble(&secondsOk);
+    if (line.Parser.isSet(line.Screenshot) && (!secondsOk || seconds < 0 || seconds > 86400)) {
         std::fprintf(stderr, "tallivue: --after takes a number of seconds from 0 to 86400\n");
         return 2;
     }
@@ -40,8 +104,8 @@ int main(int argc, char* argv[]) {
     RegisterWineFonts();
     TDownload_Form display;
     display.show();
-    if (options.isSet(screenshot)) {
-        const QString file = options.value(screenshot);
+    if (line.Parser.isSet(line.Screenshot)) {
+        const QString file = line.Parser.value(line.Screenshot);
         QTimer::singleShot(static_cast<int>(seconds * 1000), &display, [&display, file] {
             // The window's own drawing, not the screen's: boxes over it stay out of the picture.
             if (!display.grab().save(file, "PNG")) {

@@ -19,6 +19,12 @@ public:
         if ((FBox && text == FShowing) || FWaiting.contains(text))
             return;
         FWaiting << text;
+        // An unattended display's boxes are read by nobody: the journal of its service, or the
+        // log of its session or kiosk, keeps each one as a line.
+        QString line = text;
+        line.replace(u'\n', u' ');
+        std::fprintf(stderr, "tallivue: %s\n", qPrintable(line.simplified()));
+        std::fflush(stderr);
         ShowNextLater();
     }
 

@@ -8,7 +8,8 @@
 // handler that failed has returned, and is then shown in a message box captioned with the
 // program's name: one box at a time, without an event loop of its own, and a text already
 // waiting or on screen is not queued again, so a display left alone for hours never piles up
-// boxes. Tests swap in a recorder so that no box ever waits for them.
+// boxes. Each text given a box is also written to standard error, as one line. Tests swap in a
+// recorder so that no box ever waits for them.
 using TErrorReporter = std::function<void(const QString& text)>;
 
 void ReportError(const QString& text);

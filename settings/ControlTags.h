@@ -15,7 +15,8 @@ constexpr int kLanguageKeyTag = 43;
 void SetTag(QObject* component, int tag);
 int TagOf(const QObject* component);
 
-// The widgets below `owner` with `tag`, in the order the owner holds them.
+// The widgets below `owner` with `tag`, in the settings table's order (the dialog's, tab by tab),
+// then any the table does not name.
 QList<QWidget*> TaggedControls(const QObject* owner, int tag);
 
 // ReadControl or WriteControl for each of them, into or from the key open in `registry`. A

@@ -23,8 +23,12 @@ std::unique_ptr<TRegistryStore> PlatformRegistryStore() {
 #ifdef _WIN32
     return std::make_unique<TWinRegistryStore>();
 #else
-    return std::make_unique<TRegFileStore>(
+    auto store = std::make_unique<TRegFileStore>(
         SettingsFilePath(), [](const std::string& message) { ReportError(FromLatin1(message)); });
+    // A regedit export from a 64-bit Windows PC on which the 32-bit display ran holds the
+    // settings under WOW6432Node, where Windows put them for it.
+    store->AdoptKey(TRootKey::LocalMachine, kSettingsKeyPath32On64, kSettingsKeyPath);
+    return store;
 #endif
 }
 

@@ -317,6 +317,8 @@ TProp_Form::TProp_Form(TWelcome_Form* welcome, TPropertiesHost* host, QWidget* p
     layout->addLayout(buttons);
 
     ConnectHandlers();
+    // To see the program's other windows close: the about box, a picker, a message box.
+    qApp->installEventFilter(this);
     SetDesignValues(PlatformSettingsEnvironment());
     GridSettingsChange();
     resize(sizeHint().expandedTo(QSize(480, 370)));
@@ -782,6 +784,9 @@ void TProp_Form::OpenTrialSound() {
 }
 
 void TProp_Form::SaveButtonClick() {
+    // A number still being typed is saved as leaving its field would have left it, clamped.
+    for (TSpinEdit* spin : findChildren<TSpinEdit*>())
+        spin->interpretText();
     try {
         TRegistryDef registry(PlatformRegistryStore());
         registry.SetRootKey(TRootKey::LocalMachine);
@@ -974,7 +979,27 @@ void TProp_Form::showEvent(QShowEvent* event) {
     });
 }
 
+// Without a window manager nobody hands the keyboard back when a window that the dialog opened
+// closes: it would stay with the screen's root, and keys would go nowhere until a click.
+void TProp_Form::TakeTheKeyboardBack() {
+    if (!isVisible() || QApplication::activeWindow() == this)
+        return;
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this)
+        return; // a box still open above the dialog keeps it
+    activateWindow();
+}
+
 bool TProp_Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow() && isVisible()) {
+        // Back from the about box the dialog loads afresh, as it does when a window manager
+        // activates it again.
+        if (watched == FWelcome && FWelcomeLent)
+            FLoadOnActivation = true;
+        QTimer::singleShot(0, this, &TProp_Form::TakeTheKeyboardBack);
+        return false;
+    }
     if (watched == SampleIMG && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
         SampleIMG->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {

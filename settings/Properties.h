@@ -181,6 +181,7 @@ private:
     void OpenTrialSound();
     QString RunPicker(const TPickRequest& request);
     bool ActivationStaysInTheProgram() const;
+    void TakeTheKeyboardBack();
     void GiveBackTheWelcomeWindow();
 
     QPointer<TWelcome_Form> FWelcome; // the display's, which outlives the dialog

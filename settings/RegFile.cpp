@@ -524,6 +524,20 @@ TRegFileKey& TRegDocument::AddKey(std::string_view path) {
     return Keys.back();
 }
 
+void TRegDocument::CopyKeyTree(std::string_view from, std::string_view to) {
+    std::vector<TRegFileKey> copies;
+    for (const TRegFileKey& key : Keys)
+        if (IsAtOrBelow(key.Path, from)) {
+            copies.push_back(key);
+            copies.back().Path = std::string(to) + key.Path.substr(from.size());
+        }
+    for (const TRegFileKey& copy : copies) {
+        TRegFileKey& key = AddKey(copy.Path);
+        for (const TRegFileValue& value : copy.Values)
+            key.SetValue(value.Name, value.Value);
+    }
+}
+
 void TRegDocument::RemoveKeyTree(std::string_view path) {
     std::erase_if(Keys, [&](const TRegFileKey& key) { return IsAtOrBelow(key.Path, path); });
 }

@@ -56,6 +56,8 @@ struct TRegDocument {
     bool KeyExists(std::string_view path) const;
     TRegFileKey& AddKey(std::string_view path);
     void RemoveKeyTree(std::string_view path);
+    // Adds a copy of the key `from` and every key below it under `to`, values and all.
+    void CopyKeyTree(std::string_view from, std::string_view to);
 };
 
 struct TRegParseError {

@@ -333,6 +333,13 @@ bool TRegFileStore::OpenKey(TRootKey root, std::string_view path, bool canCreate
     return true;
 }
 
+void TRegFileStore::AdoptKey(TRootKey root, std::string_view from, std::string_view to) {
+    const std::string fullFrom = Latin1ToUtf8(FullPath(root, from));
+    const std::string fullTo = Latin1ToUtf8(FullPath(root, to));
+    if (!FDocument.KeyExists(fullTo) && FDocument.KeyExists(fullFrom))
+        FDocument.CopyKeyTree(fullFrom, fullTo);
+}
+
 void TRegFileStore::CloseKey() {
     FOpenKey.clear();
 }

@@ -31,6 +31,10 @@ public:
     std::optional<TRegValue> ReadValue(std::string_view name) const override;
     bool WriteValue(std::string_view name, const TRegValue& value) override;
 
+    // Where the file holds no key `to` but a key `from`, reads `from` and the keys below it as
+    // `to`; the next save writes them there, and leaves `from` as it was.
+    void AdoptKey(TRootKey root, std::string_view from, std::string_view to);
+
     const std::filesystem::path& File() const { return FFile; }
     // Where a damaged file went when it was renamed aside; empty until then.
     const std::filesystem::path& KeptAside() const { return FKeptAside; }

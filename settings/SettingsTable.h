@@ -15,6 +15,8 @@
 
 constexpr std::string_view kSettingsKeyPath = "SOFTWARE\\Outrider\\Tallivue";
 constexpr std::string_view kLanguageKeyPath = "SOFTWARE\\Outrider\\Tallivue\\Language";
+// Where 64-bit Windows keeps the settings key of a 32-bit program.
+constexpr std::string_view kSettingsKeyPath32On64 = "SOFTWARE\\WOW6432Node\\Outrider\\Tallivue";
 
 // The scroll message an arena sees until it writes its own.
 constexpr std::string_view kAdvertisingLine =

@@ -153,12 +153,13 @@ private slots:
 
         const std::vector<std::tuple<std::string, std::string, std::uint32_t, std::string>>
             expected = {
-                {kTallivue, "ShowBars", kRegDword, Dword(1)},
-                {kTallivue, "ClockPosition", kRegDword, Dword(2)},
-                {kTallivue, "Title", kRegSz, "/srv/arena/Title \xC3\xA9.gif"},
-                {kTallivue, "Text Played", kRegSz, "Gespielt"},
-                {kTallivue, "PacksPerTeam", kRegDword, Dword(12)},
+                // In the settings table's order, whatever the form's.
                 {kTallivue, "SetFullX", kRegDword, Dword(-1920)},
+                {kTallivue, "Title", kRegSz, "/srv/arena/Title \xC3\xA9.gif"},
+                {kTallivue, "ClockPosition", kRegDword, Dword(2)},
+                {kTallivue, "PacksPerTeam", kRegDword, Dword(12)},
+                {kTallivue, "ShowBars", kRegDword, Dword(1)},
+                {kTallivue, "Text Played", kRegSz, "Gespielt"},
                 {kTallivue + "\\Language", "Download Packs", kRegSz, "Herunterladen"},
             };
         QCOMPARE(Entries(FFile), expected);
@@ -229,7 +230,7 @@ private slots:
         TRegistryDef registry(std::make_unique<TRefusingStore>(
             FFile, std::set<std::string>{"ShowBars", "PacksPerTeam"}));
         QVERIFY(registry.OpenKey("SOFTWARE\\Outrider\\Tallivue", true));
-        // The spin field comes after the check box in the form, so it is written alone first.
+        // Alone first, as the refused spin field would be skipped where the save comes to it.
         registry.WriteControl(form.Packs);
         registry.WriteControl(form.Title);
         try {
@@ -240,7 +241,9 @@ private slots:
         }
         QCOMPARE(Entries(FFile),
                  (std::vector<std::tuple<std::string, std::string, std::uint32_t, std::string>>{
-                     {kTallivue, "Title", kRegSz, "kept"}}));
+                     {kTallivue, "Title", kRegSz, "kept"},
+                     {kTallivue, "SetFullX", kRegDword, Dword(0)},
+                     {kTallivue, "ClockPosition", kRegDword, Dword(0)}}));
     }
 
     void spinFieldsClampOnLeavingAndCountNoNumberAsTheLowerLimit() {

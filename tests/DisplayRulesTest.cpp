@@ -14,3 +14,12 @@ TEST(DisplayTexts, CountdownAndTitles) {
 }
 
 } // namespace
+
+TEST(DisplayScale, AScreenIsShownAsLargeAsA1080pOne) {
+    EXPECT_EQ(AutoScaleFactor(3840, 2160), 2); // a 4K television
+    EXPECT_EQ(AutoScaleFactor(7680, 4320), 4);
+    EXPECT_EQ(AutoScaleFactor(2560, 1440), 1); // too small to double
+    EXPECT_EQ(AutoScaleFactor(3840, 1080), 1); // an ultrawide screen
+    EXPECT_EQ(AutoScaleFactor(1024, 768), 1);
+    EXPECT_EQ(AutoScaleFactor(0, 0), 1);
+}

@@ -1,5 +1,6 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
+#include "app/SettingsWatcher.h"
 #include "app/TalkingDownload.h"
 #include "controls/Banner.h"
 #include "controls/Marquee.h"
@@ -8,7 +9,9 @@
 #include "controls/StatusGrid.h"
 #include "settings/Platform.h"
 #include "settings/Properties.h"
+#include "settings/RegistryDef.h"
 #include "settings/Welcome.h"
+#include "support/CapturedStderr.h"
 #include "support/RecordingReporter.h"
 #include "support/TempFolder.h"
 #include "support/Tone.h"
@@ -16,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -252,8 +256,14 @@ private slots:
         QVERIFY(!form.Talking().PlayerIdle()); // "red" plays, "01", "02" wait
         Feed(form, "MODE,IDLE");
         QCOMPARE(form.Talking().SpeakQueue(), std::deque<std::string>{"Download_complete"});
+        // A controller that repeats IDLE must not hold the rotation back: the timer runs on.
+        form.Scroll_Timer->setTimerType(Qt::PreciseTimer);
+        form.Scroll_Timer->setInterval(60'000);
+        form.Scroll_Timer->start();
+        QTest::qWait(100);
         Feed(form, "MODE,IDLE");
         QCOMPARE(form.Talking().SpeakQueue().size(), std::size_t{1});
+        QVERIFY2(form.Scroll_Timer->remainingTime() < 59'950, "a repeated IDLE restarted it");
 
         // The download's thanks stay until the rotation comes round to the next message.
         QVERIFY(form.Scroll_Timer->isActive());
@@ -266,6 +276,54 @@ private slots:
             form.Scroll_TimerTimer();
         QVERIFY(form.Scroll_Message->ScrollText().starts_with("Birthday parties"));
         QCOMPARE(form.ScrollCount, 1);
+    }
+
+    // A kiosk is never activated again: a file changed on disk is read by itself, but only
+    // once the properties dialog, which saves what it loaded, has gone.
+    void aChangedSettingsFileIsReadWithoutAnActivation() {
+        WriteSettings("\"Msg1\"=\"First\"\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        QCOMPARE(form.Settings().Text(sMsg1), std::string("First"));
+        WriteSettings("\"Msg1\"=\"Second\"\r\n");
+        QTRY_COMPARE(form.Settings().Text(sMsg1), std::string("Second"));
+
+        QTimer::singleShot(0, &form, [&form] {
+            WriteSettings("\"Msg1\"=\"Third\"\r\n");
+            QTest::qWait(3 * TSettingsWatcher::kSettleMs);
+            QCOMPARE(form.Settings().Text(sMsg1), std::string("Second"));
+            static_cast<QDialog*>(QApplication::activeModalWidget())->reject();
+        });
+        form.PropertiesClick();
+        QCOMPARE(form.Settings().Text(sMsg1), std::string("Third"));
+    }
+
+    // A regedit export from a 64-bit Windows PC where the 32-bit display ran: its settings are
+    // read, saved under the program's own key, and its Windows paths are named once.
+    void settingsCarriedFromA64BitWindowsPc() {
+        WriteBytes(
+            SettingsFilePath(),
+            "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Outrider\\Tallivue]"
+            "\r\n\"Msg1\"=\"Carried over\"\r\n\"BackgroundBMP\"=\"C:\\\\Arena\\\\Back.bmp\"\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Outrider\\Tallivue\\Language]\r\n"
+            "\"Idle\"=\"Frei\"\r\n");
+        const TCapturedStderr journal;
+        TDownload_Form form;
+        form.FormActivate();
+        form.FormActivate();
+        QCOMPARE(form.Settings().Text(sMsg1), std::string("Carried over"));
+        QCOMPARE(form.Settings().Text(sIdle), std::string("Frei"));
+        QCOMPARE(journal.Text(),
+                 std::string("tallivue: \"BackgroundBMP\" names C:\\Arena\\Back.bmp, which is not "
+                             "there\n"));
+        TRegistryDef registry(PlatformRegistryStore());
+        registry.SetRootKey(TRootKey::LocalMachine);
+        QVERIFY(registry.OpenKey(kSettingsKeyPath, false));
+        registry.WriteInteger("Mode", 0);
+        QVERIFY(
+            ReadBytes(SettingsFilePath())
+                .find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n\"Msg1\"=\"Carried "
+                      "over\"") != std::string::npos);
     }
 
     // F5 holds the datagrams back while the dialog is open and hands them over in order after

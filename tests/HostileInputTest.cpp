@@ -103,7 +103,8 @@ private slots:
                  "\"\n\"Special Event\"=dword:1\n\"Audio File\"="
                  "\"/dev/zero\"\n\"Talking Download\"=dword:1\n\"Talking Folder\"=\"/nowhere/\"\n",
              "",
-             {"\"Talking Folder\" names /nowhere/", "folder", "device",
+             // A folder named as a picture is skipped like a missing file, without a word.
+             {"\"Talking Folder\" names /nowhere/", "device",
               "The picture file is too large: 256 MB"},
              screen},
         };

@@ -1,10 +1,12 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
 #include "controls/StatusGrid.h"
+#include "support/CapturedStderr.h"
 #include "support/RecordingReporter.h"
 
 #include <QHostAddress>
 #include <QLabel>
+#include <QMessageBox>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -173,6 +175,22 @@ private slots:
         QVERIFY(!display.Listener->SocketReady());
         display.Listener->Close();
         QCOMPARE(reporter.Messages.size(), 1);
+    }
+
+    // Nobody reads the box on an unattended display: the journal gets the message too.
+    void aTakenPortIsWrittenToStandardErrorToo() {
+        PortBlocker blocker;
+        QVERIFY(blocker.Bound);
+        const TCapturedStderr journal;
+        {
+            TDownload_Form display;
+            QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            QApplication::activeModalWidget()->close();
+        }
+        QCOMPARE(QString::fromStdString(journal.Text()),
+                 QStringLiteral("tallivue: Socket error %1 occurred. Note that Tallivue will _not_ "
+                                "run on the same machine as Game Control Centre.\n")
+                     .arg(EADDRINUSE));
     }
 
     void aSocketThatCannotBeCreatedIsReported() {
