@@ -21,6 +21,9 @@ packages=(
     xvfb xauth x11-utils xdotool
     # an .mp3 to play in the sound tests
     lame
+    # the Debian package: file and dpkg-shlibdeps (dpkg-dev), with which CPack finds the
+    # libraries it depends on
+    file dpkg-dev
     # the fuzzing build: clang and its runtime, which holds libFuzzer and the sanitizers
     clang libclang-rt-14-dev
 )
