@@ -4,11 +4,11 @@
 
 #include <QObject>
 
+// The library's own declarations: the name behind Mix_Music changed between SDL2_mixer 2.6 and 2.8.
+#include <SDL_mixer.h>
+
 #include <functional>
 #include <string>
-
-struct Mix_Chunk;
-typedef struct _Mix_Music Mix_Music;
 
 // Plays sound files through SDL2_mixer: short .wav and .mp3 files, decoded whole when opened,
 // on a mixer channel of the player's own, so several players sound at once; long ones, and .mid

@@ -45,9 +45,9 @@ QSize GifScreenSize(const QByteArray& bytes) {
 // read image data": the display must never take gigabytes for one picture, and the operator
 // must learn why it does not show.
 void CheckPictureSize(QSize size, QImage::Format format) {
-    const int limit = QImageReader::allocationLimit(); // in megabytes; 0 for none
+    const int limit = kPictureMegabytes;
     const double megabytes = PictureMegabytes(size, format);
-    if (limit > 0 && megabytes > limit)
+    if (megabytes > limit)
         Fail(QStringLiteral("The picture is too large to show: %1 x %2 pixels would take %3 MB, "
                             "and a picture may take at most %4 MB.")
                  .arg(size.width())
@@ -79,9 +79,9 @@ QByteArray PictureFormatOf(const QString& extension, QString& failure) {
 
 void CheckPictureFileSize(qint64 bytes) {
     // Even uncompressed, a picture the readers accept is no larger than what they may take.
-    const int limit = QImageReader::allocationLimit();
+    const int limit = kPictureMegabytes;
     const double megabytes = double(bytes) / (1024 * 1024);
-    if (limit > 0 && megabytes > limit)
+    if (megabytes > limit)
         Fail(QStringLiteral("The picture file is too large: %1 MB, and a picture may take at most "
                             "%2 MB.")
                  .arg(std::ceil(megabytes))
@@ -94,6 +94,9 @@ TFirstPicture ReadFirstPicture(const QByteArray& bytes, const QString& extension
     QBuffer source;
     source.setData(bytes);
     source.open(QIODevice::ReadOnly);
+    // What a decoder takes beyond what its header said is held to the same limit.
+    static const bool limited = (QImageReader::setAllocationLimit(kPictureMegabytes), true);
+    (void)limited;
     // Only the decoder of the extension, whatever the bytes look like.
     QImageReader reader(&source, format);
     reader.setAutoDetectImageFormat(false);

@@ -1,13 +1,18 @@
 #pragma once
 
-// Reading a picture file: the decoder its extension names and no other, within the memory Qt's
-// image readers may take for one picture (QImageReader::allocationLimit).
+// Reading a picture file: the decoder its extension names and no other, within the memory one
+// picture may take.
 
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 
 #include <stdexcept>
+
+// The most memory one picture's pixels may take, and so the largest picture file read: the
+// display's own, whatever Qt's readers would allow by default (128 MB up to Qt 6.7, 256 MB from
+// 6.8), and held to by them too.
+constexpr int kPictureMegabytes = 128;
 
 // A picture that could not be loaded; the text says why, in words the user can follow.
 class TPictureError : public std::runtime_error {

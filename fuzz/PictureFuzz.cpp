@@ -4,9 +4,9 @@
 
 #include "FuzzCheck.h"
 #include "controls/Banner.h"
+#include "controls/PictureReader.h"
 
 #include <QApplication>
-#include <QImageReader>
 
 #include <cstdint>
 #include <cstdlib>
@@ -42,12 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(image.HasPicture());
         const QSize picture = image.PictureSize();
         FUZZ_CHECK(double(picture.width()) * picture.height() * 4 <=
-                   QImageReader::allocationLimit() * 1024.0 * 1024.0);
+                   kPictureMegabytes * 1024.0 * 1024.0);
     } catch (const TPictureError& failure) {
         FUZZ_CHECK(*failure.what() != '\0');
         FUZZ_CHECK(!image.HasPicture());
     }
-    if (image.width() * image.height() <= 1 << 20) // an auto-sized element may be the picture's size
+    if (image.width() * image.height() <=
+        1 << 20) // an auto-sized element may be the picture's size
         image.grab();
     return 0;
 }

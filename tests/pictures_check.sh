@@ -30,7 +30,8 @@ readable() { # FILE FORMAT: the file is there and ImageMagick reads every frame 
 # has_cut_out GIF: some pixels transparent and the edge of the opaque ones dark.
 has_cut_out() {
     local first="$1[0]" opaque edge
-    opaque=$(identify -format '%[opaque]' "$first")
+    # ImageMagick 6 says "false", 7 "False".
+    opaque=$(identify -format '%[opaque]' "$first" | tr '[:upper:]' '[:lower:]')
     [ "$opaque" = false ] || fail "$1 has no transparent pixels"
     edge=$(convert "$first" -alpha off -colorspace Gray \
         \( "$first" -alpha extract -morphology EdgeIn Square:1 \) -compose Multiply -composite \
@@ -50,6 +51,12 @@ if readable "$background" BMP3; then
     brightest=$(convert "$background" -colorspace Gray -scale 16x9 -format '%[fx:maxima]' info:)
     at_most "$mean" "$max_luma" || fail "$background is too bright (mean luma $mean)"
     at_most "$brightest" "$max_luma" || fail "$background has a bright patch (luma $brightest)"
+    # The honeycomb's thin lines: how far the picture, its grain smoothed away, stands from a
+    # blurred copy of itself, in grey levels of 255. The default measures about 0.74; with the
+    # honeycomb at a tenth of its strength, or gone, about 0.2, and the background looks blank.
+    pattern=$(convert "$background" -colorspace Gray -blur 0x1 \( +clone -blur 0x4 \) \
+        -compose Difference -composite -format '%[fx:mean*255]' info:)
+    at_most 0.45 "$pattern" || fail "$background has lost its honeycomb (contrast $pattern)"
 fi
 
 title=$dir/Title.gif

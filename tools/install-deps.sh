@@ -9,7 +9,8 @@ packages=(
     # build
     cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
     # sound: .wav, .mp3 and MIDI through SDL2_mixer, MIDI voiced by a General MIDI soundfont
-    libsdl2-mixer-dev fluid-soundfont-gm
+    # (FluidSynth, which SDL2_mixer 2.8 only recommends, plays the MIDI)
+    libsdl2-mixer-dev libfluidsynth3 fluid-soundfont-gm
     # the talking download's voice files, spoken and trimmed at build time
     espeak-ng sox
     # the faces the display is laid out for: Tahoma and friends, Arial's metric twin, and the
@@ -25,7 +26,7 @@ packages=(
     # libraries it depends on
     file dpkg-dev
     # the fuzzing build: clang and its runtime, which holds libFuzzer and the sanitizers
-    clang libclang-rt-14-dev
+    clang libclang-rt-dev
 )
 if [ "${1:-}" = --windows ]; then
     packages=(cmake make libgtest-dev g++-mingw-w64-x86-64-posix wine64)

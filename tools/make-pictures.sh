@@ -53,7 +53,10 @@ hexagons=$(awk -v w=40 -v s=23 'BEGIN {
         x = c * w + (r % 2 ? w / 2 : 0) + 0.5; y = r * 1.5 * s + 0.5
         printf "polygon %g,%g %g,%g %g,%g %g,%g %g,%g %g,%g ", x, y - s, x + w / 2, y - s / 2,
             x + w / 2, y + s / 2, x, y + s, x - w / 2, y + s / 2, x - w / 2, y - s / 2 } }')
-im -size 40x69 xc:black -fill none -stroke white -strokewidth 1 -draw "$hexagons" "$work/hex.miff"
+# Without an alpha channel: ImageMagick 7 gives it one for the "none" fill, which the dimming
+# below would then scale too, leaving the honeycomb all but transparent.
+im -size 40x69 xc:black -fill none -stroke white -strokewidth 1 -draw "$hexagons" -alpha off \
+    "$work/hex.miff"
 # Faint, and fading out towards the left, so that the beams add depth without competing with
 # the board.
 beams=()
@@ -61,7 +64,7 @@ beam() { # COLOUR Y_LEFT Y_RIGHT STRENGTH
     local line="line -20,$2 $((W + 20)),$3"
     beams+=(\( -size ${W}x$H xc:black -stroke "$1" -strokewidth 2 -draw "$line" -blur 0x5
         -strokewidth 1 -draw "$line" \( -size ${H}x$W gradient:white-black -rotate 90 \)
-        -compose Multiply -composite -evaluate multiply "$4" \) -compose Screen -composite)
+        -compose Multiply -composite -alpha off -evaluate multiply "$4" \) -compose Screen -composite)
 }
 beam "$cyan" 478 318 0.4
 beam "$laser_red" 520 392 0.3
@@ -72,7 +75,7 @@ im \( -size ${W}x$H -define gradient:center=480,230 -define gradient:radii=720,4
     \( -size ${W}x$H tile:"$work/hex.miff" +level-colors black,'#3f7fe0' \
         \( -size ${W}x$H -define gradient:center=480,230 -define gradient:radii=620,380 \
             radial-gradient:'#2a2a2a'-white \) \
-        -compose Multiply -composite -evaluate multiply 0.12 \) \
+        -compose Multiply -composite -alpha off -evaluate multiply 0.12 \) \
     -compose Screen -composite "${beams[@]}" \
     -seed 5 -attenuate 0.25 +noise Uniform \
     -strip -type TrueColor -alpha off BMP3:"$work/Background.bmp"

@@ -1,40 +1,34 @@
 #!/usr/bin/env bash
-# The Debian package on a bare Debian 12: built at the top of SOURCE_DIR into build/ by the
-# README's own package command, as a new user builds it, and installed with apt-get into a fresh
-# minimal chroot, so that what it declares is all it gets. There its programs must find every
-# library they link, and its copyright and user guide must be in place; then the display is
-# started through /usr/bin/tallivue under Xvfb and fed a game by the packaged simulator
+# The Debian package on a bare Debian: built at the top of SOURCE_DIR into build/ by the README's
+# own package command, as a new user builds it, and installed with apt-get into a fresh minimal
+# chroot, so that what it declares is all it gets. There its programs must find every library
+# they link, and its copyright and user guide must be in place; then the display is started
+# through /usr/bin/tallivue under Xvfb and fed a game by the packaged simulator
 # (installed_display.sh: the title and background must show, the download must be heard), with
 # the game's screen saved to SCREENSHOT. The desktop entries and the systemd unit it ships are
 # checked there too, by the tools that read them.
 #
-# Needs root, Debian's package mirrors and a few minutes. The base system that debootstrap makes
-# is kept as a tarball, and the packages apt-get fetches beside it, in $TALLIVUE_CHROOT_CACHE
-# (default ~/.cache/tallivue-chroot), so later runs neither bootstrap nor download again;
-# delete that folder to start from a newer Debian 12.
+# The release is this machine's, Debian 12 (bookworm), unless TALLIVUE_SUITE names another;
+# a package built elsewhere, on that release, is given as TALLIVUE_DEB and not built here. Roots
+# and their cache: chroot.sh.
 # Usage: install_check.sh SOURCE_DIR SCREENSHOT
 set -euo pipefail
 
-fail() { echo "install_check: $*" >&2; exit 1; }
+check_name=install_check
+suite=${TALLIVUE_SUITE:-bookworm}
+# shellcheck source=tests/package/chroot.sh
+source "$(dirname "$0")/chroot.sh"
 (($# == 2)) || fail "usage: install_check.sh SOURCE_DIR SCREENSHOT"
-[ "$(id -u)" = 0 ] || fail "must run as root: it makes a chroot and mounts into it"
 tree=$(cd "$1" && pwd) || fail "no source folder $1"
 [ -f "$tree/README.md" ] && [ -f "$tree/tests/package/installed_display.sh" ] ||
     fail "$tree is not the top of a Tallivue source tree"
 build=$tree/build
 shot=$(realpath -m "$2")
-cache=${TALLIVUE_CHROOT_CACHE:-$HOME/.cache/tallivue-chroot}
-base=$cache/bookworm-minbase.tar.gz
 started=$SECONDS
 
-export DEBIAN_FRONTEND=noninteractive LC_ALL=C
-for tool in debootstrap:debootstrap ip:iproute2; do
-    command -v "${tool%%:*}" >/dev/null && continue
-    echo "== Installing ${tool#*:}"
-    apt-get update -qq && apt-get install -y -qq "${tool#*:}" >/dev/null ||
-        fail "cannot install ${tool#*:}"
-done
-
+if [ -n "${TALLIVUE_DEB:-}" ]; then
+    deb=$(realpath "$TALLIVUE_DEB") || fail "no package $TALLIVUE_DEB"
+else
 # The command of the README's "Installing" section, read from it rather than copied, so that
 # what a new user runs is what is checked.
 package_command=$(awk '/^ *bash tools\/install-deps\.sh .*--target package$/ {
@@ -49,51 +43,9 @@ log=$build/install_check-package.log
     fail "building the package failed: see $log"
 deb=$build/$(sed -n 's/^set(CPACK_DEBIAN_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 [ -f "$deb" ] || fail "cpack made no $deb"
-
-root=$(mktemp -d "${TMPDIR:-/tmp}/tallivue-chroot.XXXXXX")
-chmod 755 "$root" # it becomes /, which every user of the chroot must be able to enter
-cleanup() {
-    local status=$? process mounted
-    # Whatever still runs inside (a display left by a failed step) would hold the mounts.
-    for process in /proc/[0-9]*; do
-        [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -9 "${process#/proc/}"
-    done
-    for mount in var/cache/apt/archives dev proc; do
-        mountpoint -q "$root/$mount" && { umount "$root/$mount" || umount -l "$root/$mount"; }
-    done
-    mounted=$(findmnt -rn -o TARGET | grep -F "$root/" || true)
-    if [ -n "$mounted" ]; then
-        echo "install_check: still mounted, so $root is left in place:" $mounted >&2
-    else
-        rm -rf --one-file-system "$root"
-    fi
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-mkdir -p "$cache/archives"
-if [ ! -f "$base" ]; then
-    echo "== Bootstrapping Debian 12 (minbase) into $root, kept in $base"
-    debootstrap --variant=minbase bookworm "$root" >"$root.debootstrap.log" 2>&1 ||
-        fail "debootstrap failed: see $root.debootstrap.log"
-    rm -f "$root.debootstrap.log"
-    # Without the packages it installed from: their place is the cache's archives/.
-    tar -C "$root" --numeric-owner --exclude='./var/cache/apt/archives/*.deb' \
-        -czf "$base.part" . || { rm -f "$base.part"; fail "cannot keep the base system in $base"; }
-    mv "$base.part" "$base"
-else
-    echo "== Unpacking the cached Debian 12 of $base"
-    tar -C "$root" --numeric-owner -xzf "$base" ||
-        fail "cannot unpack $base: delete it, and the next run bootstraps anew"
 fi
 
-mount -t proc proc "$root/proc"
-mount --bind /dev "$root/dev"
-mount --bind "$cache/archives" "$root/var/cache/apt/archives"
-in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C \
-    DEBIAN_FRONTEND=noninteractive "$@"; }
-cp /etc/resolv.conf "$root/etc/resolv.conf"
+make_root "$suite"
 cp "$deb" "$tree/tests/package/installed_display.sh" "$root/tmp/"
 
 echo "== Installing $(basename "$deb") with apt-get: its dependencies, and nothing it recommends"
@@ -142,16 +94,12 @@ for picture in $(sed 's/.*(\(.*\))$/\1/' <<<"$pictures"); do
 done
 
 echo "== Starting /usr/bin/tallivue under Xvfb, fed a game by tallivue-sim"
-# A network of its own (loopback only), so that neither the machine's own displays nor its
-# tests share UDP port 12001 with this one.
 status=0
-unshare --net sh -c 'ip link set lo up && exec "$@"' sh \
-    chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C \
-    bash /tmp/installed_display.sh /usr/bin /tmp/screen.png || status=$?
+in_root_offline bash /tmp/installed_display.sh /usr/bin /tmp/screen.png || status=$?
 if [ -f "$root/tmp/screen.png" ]; then
     mkdir -p "$(dirname "$shot")"
     cp "$root/tmp/screen.png" "$shot"
     echo "== The game's screen: $shot"
 fi
 ((status == 0)) || fail "the installed display failed its check"
-echo "PASS: $(basename "$deb") installs on a bare Debian 12 and runs ($((SECONDS - started)) s)"
+echo "PASS: $(basename "$deb") installs on a bare Debian $suite and runs ($((SECONDS - started)) s)"

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Debian 13 (trixie) as a new developer and a new kit-up room PC meet it: the source tree copied
+# into a fresh minimal trixie root, where the README's test command builds everything and runs
+# every test (in a network of its own, since the tests use UDP port 12001) and the README's
+# package command makes the package; then that package installed into another fresh trixie root
+# and started there (install_check.sh), with the game's screen saved to SCREENSHOT. Roots and
+# their cache: chroot.sh. Logs of the steps in the root stay in LOG_DIR (default build/trixie).
+# Usage: trixie_check.sh SOURCE_DIR SCREENSHOT [LOG_DIR]
+set -euo pipefail
+
+check_name=trixie_check
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/package/chroot.sh
+source "$here/chroot.sh"
+(($# == 2 || $# == 3)) || fail "usage: trixie_check.sh SOURCE_DIR SCREENSHOT [LOG_DIR]"
+tree=$(cd "$1" && pwd) || fail "no source folder $1"
+[ -f "$tree/README.md" ] || fail "$tree is not the top of a Tallivue source tree"
+logs=$(realpath -m "${3:-$tree/build/trixie}")
+mkdir -p "$logs"
+started=$SECONDS
+
+# The README's commands, read from it as a new user reads them: the second line of its first
+# block, and the package command of its "Installing" section.
+test_command=$(awk '/^```/ { block++; next } block == 1 && ++lines == 2 { print; exit }' \
+    "$tree/README.md")
+package_command=$(awk '/^ *bash tools\/install-deps\.sh .*--target package$/ {
+    sub(/^ +/, ""); print; exit }' "$tree/README.md")
+[ -n "$test_command" ] && [ -n "$package_command" ] || fail "README commands not found"
+
+step() { # NAME LOG COMMAND...: a step in the root, its output in LOG, its time on the console
+    local name=$1 log=$logs/$2 begun=$SECONDS
+    shift 2
+    echo "== $name"
+    "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; fail "$name failed: see $log"; }
+    echo "   $((SECONDS - begun)) s"
+}
+
+make_root trixie
+echo "== Copying the source tree (the files git knows) into $root/src"
+mkdir "$root/src"
+git -C "$tree" ls-files -z | tar -C "$tree" --null -T - -cf - | tar -C "$root/src" -xf -
+in_root apt-get update -qq >/dev/null || fail "apt-get update failed in the root"
+# The installing needs the network; the test command then finds everything in place.
+step "Installing the build's packages (tools/install-deps.sh)" install-deps.log \
+    in_root sh -c 'cd /src && bash tools/install-deps.sh'
+step "The README's test command: $test_command" test.log \
+    in_root_offline sh -c "cd /src && $test_command"
+grep -E '^[0-9]+% tests passed' "$logs/test.log"
+step "The README's package command: $package_command" package.log \
+    in_root sh -c "cd /src && $package_command"
+deb=$(ls "$root"/src/build/tallivue_*.deb) || fail "the package command made no package"
+cp "$deb" "$logs/"
+
+echo "== The package installed and started in a fresh trixie root"
+TALLIVUE_SUITE=trixie TALLIVUE_DEB=$logs/$(basename "$deb") \
+    bash "$here/install_check.sh" "$tree" "$2" || fail "the trixie package failed its check"
+echo "PASS: the README's commands build, test and package Tallivue on Debian 13," \
+    "and the package runs there ($((SECONDS - started)) s)"
