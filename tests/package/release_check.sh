@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
-# Debian 13 (trixie) as a new developer and a new kit-up room PC meet it: the source tree copied
-# into a fresh minimal trixie root, where the README's test command builds everything and runs
-# every test (in a network of its own, since the tests use UDP port 12001) and the README's
-# package command makes the package; then that package installed into another fresh trixie root
-# and started there (install_check.sh), with the game's screen saved to SCREENSHOT. Roots and
-# their cache: chroot.sh. Logs of the steps in the root stay in LOG_DIR (default build/trixie).
-# Usage: trixie_check.sh SOURCE_DIR SCREENSHOT [LOG_DIR]
+# A Debian release as a new developer and a new kit-up room PC meet it: the source tree copied
+# into a fresh minimal root of SUITE (bookworm for Debian 12, trixie for Debian 13), where the
+# README's test command builds everything and runs every test (in a network of its own, since
+# the tests use UDP port 12001) and the README's package command makes the package; then that
+# package installed into another fresh root of the release and started there (install_check.sh),
+# with the game's screen saved to SCREENSHOT. Roots and their cache: chroot.sh. Logs of the steps
+# in the root stay in LOG_DIR (default build/SUITE).
+# Usage: release_check.sh SUITE SOURCE_DIR SCREENSHOT [LOG_DIR]
 set -euo pipefail
 
-check_name=trixie_check
+check_name=release_check
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=tests/package/chroot.sh
 source "$here/chroot.sh"
-(($# == 2 || $# == 3)) || fail "usage: trixie_check.sh SOURCE_DIR SCREENSHOT [LOG_DIR]"
-tree=$(cd "$1" && pwd) || fail "no source folder $1"
+(($# == 3 || $# == 4)) || fail "usage: release_check.sh SUITE SOURCE_DIR SCREENSHOT [LOG_DIR]"
+suite=$1
+tree=$(cd "$2" && pwd) || fail "no source folder $2"
 [ -f "$tree/README.md" ] || fail "$tree is not the top of a Tallivue source tree"
-logs=$(realpath -m "${3:-$tree/build/trixie}")
+shot=$3
+logs=$(realpath -m "${4:-$tree/build/$suite}")
 mkdir -p "$logs"
 started=$SECONDS
 
@@ -35,7 +38,7 @@ step() { # NAME LOG COMMAND...: a step in the root, its output in LOG, its time 
     echo "   $((SECONDS - begun)) s"
 }
 
-make_root trixie
+make_root "$suite"
 echo "== Copying the source tree (the files git knows) into $root/src"
 mkdir "$root/src"
 git -C "$tree" ls-files -z | tar -C "$tree" --null -T - -cf - | tar -C "$root/src" -xf -
@@ -51,8 +54,8 @@ step "The README's package command: $package_command" package.log \
 deb=$(ls "$root"/src/build/tallivue_*.deb) || fail "the package command made no package"
 cp "$deb" "$logs/"
 
-echo "== The package installed and started in a fresh trixie root"
-TALLIVUE_SUITE=trixie TALLIVUE_DEB=$logs/$(basename "$deb") \
-    bash "$here/install_check.sh" "$tree" "$2" || fail "the trixie package failed its check"
-echo "PASS: the README's commands build, test and package Tallivue on Debian 13," \
+echo "== The package installed and started in a fresh $suite root"
+TALLIVUE_SUITE=$suite TALLIVUE_DEB=$logs/$(basename "$deb") \
+    bash "$here/install_check.sh" "$tree" "$shot" || fail "the $suite package failed its check"
+echo "PASS: the README's commands build, test and package Tallivue on Debian $suite," \
     "and the package runs there ($((SECONDS - started)) s)"
