@@ -65,7 +65,7 @@ void TDownload_Form::FormActivate() {
     FSettings = ReadAllSettings(registry, environment);
     SettingsWatcher->Taken();
     FSettingsChangedMeanwhile = false;
-    TellMissingFiles();
+    TellMissingFiles(environment);
     for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
         ReportOnce(FromLatin1(problem));
     ApplyControllerFilter();
@@ -256,11 +256,10 @@ void TDownload_Form::LayOutScrollMessage() {
     TurnOn(*Scroll_Timer);
 }
 
-void TDownload_Form::TellMissingFiles() {
+void TDownload_Form::TellMissingFiles(const TSettingsEnvironment& environment) {
     // Settings carried over from a Windows PC name files there ("C:\Program Files\..."): the
     // display goes on without them, and the journal says which settings to point elsewhere,
     // once for each file. The built-in pictures are the installation's business, not a setting.
-    const TSettingsEnvironment environment = PlatformSettingsEnvironment();
     for (const TSettingId id : {sBackgroundBMP, sTitle, sCenterLogo, sAudioFile}) {
         const TSettingDef& setting = SettingDef(id);
         const std::string& file = FSettings.Text(id);

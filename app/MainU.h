@@ -161,7 +161,7 @@ private:
     void PopupMenuAt(QWidget* source, const QPoint& position);
     void OpenProperties(bool fromKey);
     void SettingsFileChanged();
-    void TellMissingFiles();
+    void TellMissingFiles(const TSettingsEnvironment& environment);
 
     TSettingValues FSettings;
     bool FHideWhenIdle = false; // read only by a floating window layout
