@@ -1,6 +1,7 @@
 #include "app/DisplayRules.h"
 #include "app/MainU.h"
 #include "controls/Fonts.h"
+#include "settings/Platform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,6 +31,13 @@ struct TCommandLine {
                        "large as on a 1920x1080 screen, unless the desktop or QT_SCALE_FACTOR "
                        "already sets a scale."),
         QStringLiteral("factor")};
+#ifdef _WIN32
+    const QCommandLineOption PrepareSettings{
+        QStringLiteral("prepare-settings"),
+        QStringLiteral("As an administrator: take over the settings an older 32-bit display left "
+                       "on this PC, let every user save the settings, and end. The installer "
+                       "runs this.")};
+#endif
 
     TCommandLine() {
         QCoreApplication::setApplicationName(QStringLiteral("Tallivue"));
@@ -39,6 +47,9 @@ struct TCommandLine {
         Parser.addHelpOption();
         Parser.addVersionOption();
         Parser.addOptions({Screenshot, After, Scale});
+#ifdef _WIN32
+        Parser.addOption(PrepareSettings);
+#endif
     }
 };
 
@@ -53,6 +64,15 @@ QString EarlyOptions(int& argc, char* argv[]) {
         line.Parser.showHelp();
     if (line.Parser.isSet(QStringLiteral("version")))
         line.Parser.showVersion();
+#ifdef _WIN32
+    if (line.Parser.isSet(line.PrepareSettings)) {
+        std::string error;
+        if (PrepareSettingsForAllUsers(error))
+            std::exit(0);
+        std::fprintf(stderr, "tallivue: %s\n", error.c_str());
+        std::exit(1);
+    }
+#endif
     const QString scale = line.Parser.value(line.Scale);
     bool factorOk = false;
     const double factor = scale.toDouble(&factorOk);

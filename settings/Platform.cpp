@@ -21,16 +21,24 @@ std::filesystem::path SettingsFilePath() {
 
 std::unique_ptr<TRegistryStore> PlatformRegistryStore() {
 #ifdef _WIN32
-    return std::make_unique<TWinRegistryStore>();
+    auto store = std::make_unique<TWinRegistryStore>();
 #else
     auto store = std::make_unique<TRegFileStore>(
         SettingsFilePath(), [](const std::string& message) { ReportError(FromLatin1(message)); });
+#endif
     // A regedit export from a 64-bit Windows PC on which the 32-bit display ran holds the
-    // settings under WOW6432Node, where Windows put them for it.
+    // settings under WOW6432Node, where Windows put them for it; on that PC itself the 64-bit
+    // display finds them there too.
     store->AdoptKey(TRootKey::LocalMachine, kSettingsKeyPath32On64, kSettingsKeyPath);
     return store;
-#endif
 }
+
+#ifdef _WIN32
+bool PrepareSettingsForAllUsers(std::string& error) {
+    TWinRegistryStore().AdoptKey(TRootKey::LocalMachine, kSettingsKeyPath32On64, kSettingsKeyPath);
+    return LetUsersWriteKey(TRootKey::LocalMachine, kSettingsKeyPath, error);
+}
+#endif
 
 TSettingsEnvironment PlatformSettingsEnvironment() {
     TSettingsEnvironment environment;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 // The registry on Windows; elsewhere the registry file at SettingsFilePath(), whose problems
 // are reported through ReportError.
@@ -17,3 +18,10 @@ std::filesystem::path SettingsFilePath();
 
 // The program's folder and the primary screen's size.
 TSettingsEnvironment PlatformSettingsEnvironment();
+
+#ifdef _WIN32
+// Run by the installer as an administrator: adopts what an older 32-bit display left on this PC
+// and lets the Users group write the settings key, so that whoever is logged on at the kit-up
+// room PC can save the properties. False, with the reason, when Windows refuses.
+bool PrepareSettingsForAllUsers(std::string& error);
+#endif
