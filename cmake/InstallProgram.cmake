@@ -1,14 +1,14 @@
 # tallivue_install_program(TARGET): installs TARGET into the program folder, beside its pictures
 # and sounds, and puts a relative symbolic link to it in the bin folder, so that it can be
 # started by name while it still finds its files through its own (resolved) path. Where the
-# program folder is the bin folder itself, the program needs no link.
+# program folder is the bin folder itself, or on Windows, the program needs no link.
 #
 # The link is made at install time from the prefix then in force: cpack and
 # `cmake --install --prefix` may install elsewhere than the configured prefix, and a relative
 # link stays right wherever the whole tree is moved.
 function(tallivue_install_program target)
     install(TARGETS ${target} RUNTIME DESTINATION ${TALLIVUE_INSTALL_DIR})
-    if(TALLIVUE_INSTALL_DIR STREQUAL CMAKE_INSTALL_BINDIR)
+    if(WIN32 OR TALLIVUE_INSTALL_DIR STREQUAL CMAKE_INSTALL_BINDIR)
         return()
     endif()
     set(link_code [=[

@@ -83,7 +83,7 @@ build() { # NAME SOURCE_DIR CMAKE_OPTION...: configure, build and install, unles
     echo "   $name: $((SECONDS - begun)) s"
 }
 
-# The libraries are DLLs beside the program, which the toolchain's -static leaves alone.
+# The libraries are DLLs, installed beside the program.
 build sdl2 "$(source_of libsdl2 libsdl2-dev)" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF
 build sdl2-mixer "$(source_of libsdl2-mixer libsdl2-mixer-dev)" -DSDL2MIXER_VENDORED=OFF \
     -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF \

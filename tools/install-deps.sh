@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tallivue needs to build, run and test it, skipping those that
 # are already there. Runs apt-get as root, through sudo when started as another user.
-# --windows installs instead what builds the screenless logic for Windows and runs its tests
-# under Wine.
+# --windows also installs what builds the Windows program and its installer (the pictures and
+# the voice are still made here) and runs it and its tests under Wine.
 set -euo pipefail
 
 packages=(
@@ -29,7 +29,7 @@ packages=(
     clang libclang-rt-dev
 )
 if [ "${1:-}" = --windows ]; then
-    packages=(cmake make libgtest-dev g++-mingw-w64-x86-64-posix wine64)
+    packages+=(g++-mingw-w64-x86-64-posix wine64 nsis)
 fi
 
 missing=()

@@ -14,7 +14,8 @@ public:
     TCapturedStderr() {
         std::fflush(stderr);
         FSaved = ::dup(STDERR_FILENO);
-        const int file = ::open((FFolder / "stderr.txt").c_str(), O_WRONLY | O_CREAT, 0600);
+        const int file =
+            ::open((FFolder / "stderr.txt").string().c_str(), O_WRONLY | O_CREAT, 0600);
         ::dup2(file, STDERR_FILENO);
         ::close(file);
     }
