@@ -9,6 +9,7 @@
 #include "settings/Properties.h"
 #include "settings/Welcome.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -27,6 +28,12 @@ QString LongTimeFormat() {
     QString format = QLocale::system().timeFormat(QLocale::LongFormat);
     format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
     return format.trimmed();
+}
+
+// Where the text's letters end when drawn from the left edge: the last cell's spacing may lie
+// outside its box.
+int InkRight(const QFont& font, const QString& text) {
+    return QFontMetrics(font).tightBoundingRect(text).right();
 }
 
 } // namespace
@@ -103,7 +110,16 @@ void TDownload_Form::TimeDblClick() {
 
 void TDownload_Form::clock_timerTimer() {
     static const QString format = LongTimeFormat();
-    time_label->setText(QLocale::system().toString(QTime::currentTime(), format));
+    const QString text = QLocale::system().toString(QTime::currentTime(), format);
+    time_label->setText(text);
+    // The box is drawn for "hh:mm:ss": a 12-hour time ("10:50:40 PM", the usual format on
+    // Windows) would lose its last letters, so the face shrinks until the whole time fits.
+    QFont font = time_label->font();
+    font.setPixelSize(FClockPixelSize);
+    while (font.pixelSize() > 1 && InkRight(font, text) >= time_label->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    if (font != time_label->font())
+        time_label->setFont(font);
 }
 
 void TDownload_Form::TurnOn(QTimer& timer) {

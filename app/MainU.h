@@ -169,6 +169,7 @@ private:
     bool FFirstActivation = true;
     bool FActivated = false; // some activation has laid the window out
     bool FShown = false;
+    int FClockPixelSize = 0; // the clock's designed character height
     bool FPropertiesOpen = false;
     bool FSettingsChangedMeanwhile = false; // while the properties dialog was open
     std::set<std::string> FToldMissing;     // settings naming files that are not there

@@ -161,6 +161,19 @@ private slots:
         QCOMPARE(form.TitleBanner->geometry(), QRect(427, 5, 120, 40));
     }
 
+    // Also run under a 12-hour locale, whose times are wider than the clock's box.
+    void theClockShowsTheWholeTime() {
+        WriteSettings("\"ShowClock\"=dword:00000001\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        const QString text = form.time_label->text();
+        QVERIFY(!form.time_label->isHidden() && text.size() >= 7);
+        const QFont font = form.time_label->font();
+        QVERIFY2(QFontMetrics(font).tightBoundingRect(text).right() < form.time_label->width(),
+                 qPrintable(text));
+        QCOMPARE_GE(font.pixelSize(), text.size() > 8 ? 20 : 32);
+    }
+
     void onlyTheNamedControllersAreBelieved() {
         WriteSettings("\"ControllerAddress\"=\"127.0.0.2, arena-pc\"\r\n");
         RecordingReporter reporter;
