@@ -19,6 +19,7 @@
 #include <QTime>
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -34,6 +35,23 @@ QString LongTimeFormat() {
 // outside its box.
 int InkRight(const QFont& font, const QString& text) {
     return QFontMetrics(font).tightBoundingRect(text).right();
+}
+
+// Every shape a time of the format takes: a morning and an evening with two-digit hours, with
+// all their digits alike, for every digit.
+QStringList ClockSamples(const QString& format) {
+    QStringList samples;
+    for (const QTime time : {QTime(10, 58, 58), QTime(22, 58, 58)}) {
+        const QString text = QLocale::system().toString(time, format);
+        for (char digit = '0'; digit <= '9'; ++digit) {
+            QString sample = text;
+            for (QChar& character : sample)
+                if (character.isDigit())
+                    character = QLatin1Char(digit);
+            samples << sample;
+        }
+    }
+    return samples;
 }
 
 } // namespace
@@ -110,16 +128,23 @@ void TDownload_Form::TimeDblClick() {
 
 void TDownload_Form::clock_timerTimer() {
     static const QString format = LongTimeFormat();
-    const QString text = QLocale::system().toString(QTime::currentTime(), format);
-    time_label->setText(text);
+    time_label->setText(QLocale::system().toString(QTime::currentTime(), format));
+    if (FClockFitted)
+        return;
     // The box is drawn for "hh:mm:ss": a 12-hour time ("10:50:40 PM", the usual format on
-    // Windows) would lose its last letters, so the face shrinks until the whole time fits.
+    // Windows) would lose its last letters. The face is the largest, up to the designed one, at
+    // which any time of the format fits, so that the clock keeps one size all day.
+    FClockFitted = true;
     QFont font = time_label->font();
-    font.setPixelSize(FClockPixelSize);
-    while (font.pixelSize() > 1 && InkRight(font, text) >= time_label->width())
+    const QStringList samples = ClockSamples(format);
+    const auto fits = [&] {
+        return std::ranges::all_of(samples, [&](const QString& sample) {
+            return InkRight(font, sample) < time_label->width();
+        });
+    };
+    while (font.pixelSize() > 1 && !fits())
         font.setPixelSize(font.pixelSize() - 1);
-    if (font != time_label->font())
-        time_label->setFont(font);
+    time_label->setFont(font);
 }
 
 void TDownload_Form::TurnOn(QTimer& timer) {

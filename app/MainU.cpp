@@ -148,7 +148,6 @@ void TDownload_Form::CreateElements() {
     time_label = MakeLabel(this, "time_label", QString(), {0, 0, 153, 36},
                            {kCourierNew, 32, QFont::Bold, Qt::white}, Qt::AlignLeft | Qt::AlignTop);
     time_label->hide();
-    FClockPixelSize = time_label->font().pixelSize();
 
     StatusGrid1 = new TStatusGrid(this);
     StatusGrid1->setObjectName(QStringLiteral("StatusGrid1"));

@@ -169,7 +169,7 @@ private:
     bool FFirstActivation = true;
     bool FActivated = false; // some activation has laid the window out
     bool FShown = false;
-    int FClockPixelSize = 0; // the clock's designed character height
+    bool FClockFitted = false; // the clock's face is chosen for the time format
     bool FPropertiesOpen = false;
     bool FSettingsChangedMeanwhile = false; // while the properties dialog was open
     std::set<std::string> FToldMissing;     // settings naming files that are not there
