@@ -42,22 +42,22 @@ TFullScreenLayout FullScreenLayout(const TFullScreenInput& in) {
 
     const int aboveScroll = out.ScrollTop - in.ClockHeight - 1;
     switch (in.ClockPosition) {
-    case 0: // top centre
+    case TClockPosition::TopCentre:
         out.Clock = TPlace{Centred(in.Width, in.ClockWidth), 0};
         break;
-    case 1: // top left
+    case TClockPosition::TopLeft:
         out.Clock = TPlace{0, 0};
         break;
-    case 2: // top right, left of the polygon (the window's width when it is hidden)
+    case TClockPosition::TopRight: // the polygon's left is the window's width when it is hidden
         out.Clock = TPlace{out.PolygonLeft - in.ClockWidth - 1, 0};
         break;
-    case 3: // bottom centre
+    case TClockPosition::BottomCentre:
         out.Clock = TPlace{Centred(in.Width, in.ClockWidth), aboveScroll};
         break;
-    case 4: // bottom left
+    case TClockPosition::BottomLeft:
         out.Clock = TPlace{0, aboveScroll};
         break;
-    case 5: // bottom right
+    case TClockPosition::BottomRight:
         out.Clock = TPlace{in.Width - in.ClockWidth, aboveScroll};
         break;
     default:

@@ -22,6 +22,17 @@ std::string TotalsTitle(int inUse, int downloaded, int played);
 // A scroll message as it runs: ten blanks after it, so that its repetitions stand apart.
 std::string ScrollMessageText(std::string_view message);
 
+// The "ClockPosition" setting, in the order its list shows. Any other value leaves the clock where
+// it stands.
+enum class TClockPosition : std::int32_t {
+    TopCentre = 0,
+    TopLeft = 1,
+    TopRight = 2, // left of the polygon
+    BottomCentre = 3,
+    BottomLeft = 4,
+    BottomRight = 5,
+};
+
 // The elements' sizes and the settings that place them; the window's width and height are the
 // full-screen rectangle's.
 struct TFullScreenInput {
@@ -38,7 +49,7 @@ struct TFullScreenInput {
     bool ScrollShown = true;
     int ScrollHeight = 0;
     int ScrollTop = 0; // where the scroll message stands now: kept when it is not shown
-    int ClockPosition = 3;
+    TClockPosition ClockPosition = TClockPosition::BottomCentre;
     int ClockWidth = 0;
     int ClockHeight = 0;
     int TotalLabelWidth = 0;

@@ -5,11 +5,10 @@
 #include "core/ErrorReporter.h"
 #include "core/Latin1.h"
 
-#include <QLabel>
 #include <QTimer>
 
 TPackState TFormSpeechHost::GetPackState(int team, int pack) const {
-    return FForm.StatusGrid1->GetPackState(team, pack);
+    return FForm.State().PackState(team, pack);
 }
 
 TTeamColour TFormSpeechHost::TeamColour(int team) const {
@@ -17,19 +16,19 @@ TTeamColour TFormSpeechHost::TeamColour(int team) const {
 }
 
 int TFormSpeechHost::PacksPerTeam() const {
-    return FForm.StatusGrid1->PacksPerTeam();
+    return FForm.State().PacksPerTeam();
 }
 
 int TFormSpeechHost::DownloadedTotal() const {
-    return FForm.StatusGrid1->DownloadedTotal();
+    return FForm.State().Totals().Downloaded;
 }
 
 int TFormSpeechHost::PlayedTotal() const {
-    return FForm.StatusGrid1->PlayedTotal();
+    return FForm.State().Totals().Played;
 }
 
-std::string TFormSpeechHost::ModeCaption() const {
-    return ToLatin1(FForm.laMode->text());
+bool TFormSpeechHost::Downloading() const {
+    return FForm.State().Mode() == TDisplayMode::Downloading;
 }
 
 int TFormSpeechHost::SpeakTimerInterval() const {

@@ -4,8 +4,8 @@
 
 class TDownload_Form;
 
-// The main window as the talking download sees it: its grid, its mode caption, its reminder
-// timer, and the error reporter.
+// The main window as the talking download sees it: the display's state, the grid's team colours,
+// its reminder timer, and the error reporter.
 class TFormSpeechHost : public TTalkingDownloadHost {
 public:
     explicit TFormSpeechHost(TDownload_Form& form) : FForm(form) {}
@@ -15,7 +15,7 @@ public:
     int PacksPerTeam() const override;
     int DownloadedTotal() const override;
     int PlayedTotal() const override;
-    std::string ModeCaption() const override;
+    bool Downloading() const override;
     int SpeakTimerInterval() const override;
     void SetSpeakTimerInterval(int milliseconds) override;
     void RestartSpeakTimer() override;

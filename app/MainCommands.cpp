@@ -153,11 +153,11 @@ void TDownload_Form::TurnOn(QTimer& timer) {
 }
 
 void TDownload_Form::Scroll_TimerTimer() {
-    if (ScrollCount == 30)
+    if (ScrollCount == kScrollTurn)
         SetScrollMessage(sMsg2);
-    if (ScrollCount == 60)
+    if (ScrollCount == 2 * kScrollTurn)
         SetScrollMessage(sMsg3);
-    if (ScrollCount == 90) {
+    if (ScrollCount == 3 * kScrollTurn) {
         SetScrollMessage(sMsg1);
         ScrollCount = 0;
     }

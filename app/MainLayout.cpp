@@ -68,12 +68,13 @@ void TDownload_Form::FormActivate() {
     TellMissingFiles(environment);
     for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
         ReportOnce(FromLatin1(problem));
+    FState.Configure(FSettings);
     ApplyControllerFilter();
     ApplyTalkingSettings();
     CheckTalkingFolder();
     ApplyGridSettings();
     blank_overlay->setVisible(FSettings.Bool(sRightClickMenu));
-    if (WindowMode() == 1)
+    if (WindowMode() == TWindowMode::Floating)
         LayOutFloatingWindow();
     else
         LayOutFullScreen();
@@ -118,7 +119,6 @@ void TDownload_Form::ApplyTalkingSettings() {
     talking.TalkingDownload = FSettings.Bool(sTalkingDownload);
     talking.StillNeedDelayIncrement = FSettings.Integer(sStillNeedDelayIncrement);
     talking.TalkingFolder = FSettings.Text(sTalkingFolder);
-    talking.DownloadPacksCaption = FSettings.Text(sDownloadPacks);
     FTalking->SetSettings(talking);
 }
 
@@ -142,7 +142,7 @@ void TDownload_Form::ReportOnce(const QString& message) {
 void TDownload_Form::ApplyGridSettings() {
     StatusGrid1->SetTeamColour(2, Team2ColourOf(FSettings.Text(sTeam2Colour)));
     StatusGrid1->SetTeamColour(3, Team3ColourOf(FSettings.Text(sTeam3Colour)));
-    StatusGrid1->SetPacksPerTeam(FSettings.Integer(sPacksPerTeam));
+    StatusGrid1->SetPacksPerTeam(FState.PacksPerTeam());
     StatusGrid1->SetShowCaptions(FSettings.Bool(sShowCaptions));
     StatusGrid1->SetShowLittleNumbers(FSettings.Bool(sShowLittleNumbers));
     StatusGrid1->SetShowBars(FSettings.Bool(sShowBars));
@@ -216,7 +216,7 @@ void TDownload_Form::LayOutFullScreen() {
     in.ScrollShown = FSettings.Bool(sShowScrollMsg);
     in.ScrollHeight = Scroll_Message->height();
     in.ScrollTop = Scroll_Message->y();
-    in.ClockPosition = FSettings.Integer(sClockPosition);
+    in.ClockPosition = static_cast<TClockPosition>(FSettings.Integer(sClockPosition));
     in.ClockWidth = time_label->width();
     in.ClockHeight = time_label->height();
     in.TotalLabelWidth = Total_Packs_Label->width();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DisplayState.h"
 #include "controls/PackTypes.h"
 #include "settings/Properties.h"
 #include "settings/SettingValues.h"
@@ -47,7 +48,7 @@ public:
 
     // Elements, from the bottom up.
     TGIFImage* back_image = nullptr;
-    QLabel* laMode = nullptr; // the mode caption; its text is the display's mode
+    QLabel* laMode = nullptr; // the mode caption
     QLabel* Total_Packs_Label = nullptr;
     QLabel* Total_Packs_Text = nullptr;
     QLabel* time_left_label = nullptr;
@@ -74,18 +75,18 @@ public:
     QAction* Minimise = nullptr;
     QAction* Exit1 = nullptr;
 
-    // The state the mode and pack status handling keep.
-    bool GameActive = false;
-    bool FirstStatus = true;
+    // What the datagrams have made of the display, which the elements show.
+    const TDisplayState& State() const { return FState; }
+    // Seconds into the idle messages' turns: each of the first three shows for kScrollTurn.
     std::int32_t ScrollCount = 0;
+    static constexpr std::int32_t kScrollTurn = 30;
 
     // The settings as the last activation read them (the built-in ones before the first).
     const TSettingValues& Settings() const { return FSettings; }
     // Whether the window stays above other windows, as "Always On Top" or the floating window
     // asks.
     bool StaysOnTop() const;
-    // 1 for the floating window, anything else full screen.
-    int WindowMode() const { return FSettings.Integer(sMode); }
+    TWindowMode WindowMode() const { return WindowModeOf(FSettings); }
 
     // Takes the datagrams waiting in the listener, one after the other, and hands each to the
     // handler of its kind; stops after kDatagramBudgetNs so that a flood cannot starve the
@@ -135,10 +136,9 @@ private:
     void FormClose();
 
     // Mode handling.
-    void GameActiveMessage(std::span<const std::string_view> fields);
-    void OtherModeMessage(std::string_view mode);
+    void ShowModeState();
+    void ShowUnless(bool hidden); // the floating window, hidden in some modes as set
     void PlaySpecialAudio();
-    void SetTitle(const std::string& title);
     void SetScrollMessage(TSettingId message);
     void ShowAndBringToFront();
 
@@ -164,6 +164,7 @@ private:
     void TellMissingFiles(const TSettingsEnvironment& environment);
 
     TSettingValues FSettings;
+    TDisplayState FState;
     bool FHideWhenIdle = false; // read only by a floating window layout
     bool FHideWhenGame = false;
     bool FFirstActivation = true;

@@ -45,7 +45,7 @@ void TTalkingDownload::SpeakStatus(int team, int pack, TPackState state) {
     // Announced: first use, any download, and a change between played and downloaded.
     if (old != psNotInUse && state != psPlayed && state != psDownloaded)
         return;
-    if (FSpeakMode == 3) {
+    if (FSpeakMode == TSpeakMode::Summary) {
         // A download cuts the summary short; the sound playing now finishes.
         FSpeakQueue.clear();
         FLastColour = 0;
@@ -56,7 +56,7 @@ void TTalkingDownload::SpeakStatus(int team, int pack, TPackState state) {
     // without end. The grid still shows every change.
     if (FSpeakQueue.size() >= kMostWaitingNames)
         return;
-    FSpeakMode = 2;
+    FSpeakMode = TSpeakMode::Packs;
     SpeakTeamColour(FHost.TeamColour(team));
     SpeakNumber(pack);
     FHost.SetSpeakTimerInterval(kSpeakInterval);
@@ -99,7 +99,7 @@ void TTalkingDownload::MediaPlayer1Notify() {
         }
     }
     FPlayerIdle = true;
-    FSpeakMode = 0;
+    FSpeakMode = TSpeakMode::Nothing;
     FPlayer.Close();
     FHost.RestartSpeakTimer();
 }
@@ -109,8 +109,6 @@ bool TTalkingDownload::StartSound(const std::string& file) {
     try {
         FPlayer.SetFileName(file);
         FPlayer.Open();
-        FPlayer.SetNotify(true);
-        FPlayer.SetWait(false);
         if (FPlayer.Play()) {
             FLastError.clear();
             return true;
@@ -134,8 +132,8 @@ void TTalkingDownload::SpeakTimerTimer() {
                                   std::int64_t{FSettings.StillNeedDelayIncrement} * 1000;
     FHost.SetSpeakTimerInterval(static_cast<int>(
         std::clamp<std::int64_t>(interval, 1, std::numeric_limits<std::int32_t>::max())));
-    if (FSpeakQueue.empty() && FHost.ModeCaption() == FSettings.DownloadPacksCaption) {
-        FSpeakMode = 3;
+    if (FSpeakQueue.empty() && FHost.Downloading()) {
+        FSpeakMode = TSpeakMode::Summary;
         Queue("Downloaded");
         SpeakNumber(FHost.DownloadedTotal());
         Queue("packs");

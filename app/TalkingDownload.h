@@ -2,8 +2,8 @@
 
 // The talking download: pack changes, the end of a download and a periodic summary with the
 // packs still missing become a queue of sound names, played one after another on the media
-// player, with reminders at an interval that grows by a setting. Plain logic: the grid, the
-// mode caption and the reminder timer come through TTalkingDownloadHost, sounds through
+// player, with reminders at an interval that grows by a setting. Plain logic: the packs, the
+// mode and the reminder timer come through TTalkingDownloadHost, sounds through
 // TSoundPlayer.
 
 #include "controls/PackTypes.h"
@@ -21,9 +21,9 @@ public:
     virtual TPackState GetPackState(int team, int pack) const = 0;
     virtual TTeamColour TeamColour(int team) const = 0;
     virtual int PacksPerTeam() const = 0;
-    virtual int DownloadedTotal() const = 0; // as the grid counted them at its last paint
+    virtual int DownloadedTotal() const = 0; // of the states just heard
     virtual int PlayedTotal() const = 0;
-    virtual std::string ModeCaption() const = 0;
+    virtual bool Downloading() const = 0; // the controller's mode is the download
 
     virtual int SpeakTimerInterval() const = 0;
     // Restarts the countdown only when the interval really changes.
@@ -39,8 +39,11 @@ struct TTalkingSettings {
     bool TalkingDownload = false;
     int StillNeedDelayIncrement = 0; // seconds
     std::string TalkingFolder;       // with its trailing separator
-    std::string DownloadPacksCaption = "Download Packs";
 };
+
+// What the queue holds: nothing, pack announcements, or the periodic summary, which a new
+// announcement cuts short.
+enum class TSpeakMode : std::uint8_t { Nothing, Packs, Summary };
 
 class TTalkingDownload {
 public:
@@ -62,7 +65,7 @@ public:
 
     const std::deque<std::string>& SpeakQueue() const { return FSpeakQueue; }
     static constexpr std::size_t kMostWaitingNames = 1000;
-    std::uint8_t SpeakMode() const { return FSpeakMode; }
+    TSpeakMode SpeakMode() const { return FSpeakMode; }
     std::uint8_t LastColour() const { return FLastColour; }
     bool PlayerIdle() const { return FPlayerIdle; }
 
@@ -75,7 +78,7 @@ private:
     TSoundPlayer& FPlayer;
     TTalkingSettings FSettings;
     std::deque<std::string> FSpeakQueue;
-    std::uint8_t FSpeakMode = 0; // 0 nothing pending, 2 pack announcements, 3 summary
+    TSpeakMode FSpeakMode = TSpeakMode::Nothing;
     std::uint8_t FLastColour = 0;
     bool FPlayerIdle = true;
     bool FStarting = false; // a start of the queue is under way

@@ -126,7 +126,7 @@ std::vector<std::string> MakeSettingsUsable(TSettingValues& values,
     if (desktop.Width > 0 && desktop.Height > 0) {
         const TAxis across{desktop.Left, desktop.Width};
         const TAxis down{desktop.Top, desktop.Height};
-        if (values.Integer(sMode) == 1) {
+        if (WindowModeOf(values) == TWindowMode::Floating) {
             const int width = fix.Size(sSetFloatWidth, across, "wide");
             // The floating window is as high as the grid it shows.
             const int height =

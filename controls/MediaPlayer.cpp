@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -182,8 +181,6 @@ bool TMediaPlayer::SoundFileExists(const std::string& fileName) const {
 }
 
 bool TMediaPlayer::Play() {
-    const bool wait = FWait;
-    FNotify = FWait = false;
     if (FChunk) {
         if (Mix_PlayChannel(FChannel, FChunk, 0) < 0)
             return false;
@@ -200,8 +197,6 @@ bool TMediaPlayer::Play() {
     } else {
         return false;
     }
-    while (wait && Playing())
-        QThread::msleep(5);
     return true;
 }
 

@@ -27,8 +27,6 @@ public:
     bool SoundFileExists(const std::string& fileName) const override;
     void SetFileName(const std::string& fileName) override { FFileName = fileName; }
     void Open() override;
-    void SetNotify(bool notify) override { FNotify = notify; }
-    void SetWait(bool wait) override { FWait = wait; }
     bool Play() override;
     void Close() override;
 
@@ -45,6 +43,4 @@ private:
     Mix_Chunk* FChunk = nullptr;
     Mix_Music* FMusic = nullptr;
     int FChannel = -1;
-    bool FNotify = false;
-    bool FWait = false;
 };

@@ -25,9 +25,6 @@ public:
     // Closes what was open (a sound that plays stops, and its completion is still reported),
     // then opens the file named. Raises TMediaError on failure.
     virtual void Open() = 0;
-    // For the next command only: ask for its completion report, and wait for it to complete.
-    virtual void SetNotify(bool notify) = 0;
-    virtual void SetWait(bool wait) = 0;
     // Starts the open sound. False when it does not start; no completion report follows then.
     virtual bool Play() = 0;
     virtual void Close() = 0;

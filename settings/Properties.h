@@ -1,12 +1,14 @@
 #pragma once
 
+#include "settings/FilePicker.h"
+
 #include <QDialog>
-#include <QList>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -30,26 +32,6 @@ public:
     virtual void SetStayOnTop(bool onTop) = 0; // the display's window style
     virtual void FormActivate() = 0;           // the display lays itself out from the settings
 };
-
-// One entry of a file picker's type list.
-struct TFileFilter {
-    QString Caption;  // what the list shows: "Bitmap (*.bmp)"
-    QString Patterns; // the names it lets through, ';' between them: "*.jpg; *.jpeg"
-};
-
-// What a file picker is asked for.
-struct TPickRequest {
-    QString Title; // empty: the picker's own
-    QList<TFileFilter> Filters;
-    int FilterIndex = 0; // the entry chosen at start
-    QString FileName;    // where it starts: a file, a folder, or empty
-    bool MustExist = false;
-    bool HideReadOnly = false;
-};
-
-// Qt's own file picker, the same on a kiosk's bare X server as on a desktop. Returns the chosen
-// file's full path, or an empty text when the operator cancels.
-QString RunFilePicker(QWidget* parent, const TPickRequest& request);
 
 // The properties dialog, where an operator edits every setting. Created anew for each opening
 // and shown modally over the display. Each time it becomes the program's active window it loads
@@ -104,6 +86,9 @@ public:
     TSpinEdit* ScrollSpeed;
     // Tab "Status Grid"
     QLabel* Team1Panel;
+    // Each button's id is the colour it stands for, a TTeamColour.
+    QButtonGroup* Team2Colour;
+    QButtonGroup* Team3Colour;
     QRadioButton* Team2Green;
     QRadioButton* Team2Blue;
     QRadioButton* Team3Green;
@@ -166,6 +151,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void CreateControls();
     void CreatePages();
     QWidget* CreateModePage();
     QWidget* CreateFullScreenPage();

@@ -31,10 +31,6 @@ bool TRegistry::HasCurrentKey() const {
     return FStore->HasOpenKey();
 }
 
-bool TRegistry::ValueExists(std::string_view name) const {
-    return FStore->ReadValue(name).has_value();
-}
-
 TRegDataType TRegistry::GetDataType(std::string_view name) const {
     const auto value = FStore->ReadValue(name);
     return value ? DataTypeOf(*value) : TRegDataType::rdUnknown;

@@ -18,14 +18,12 @@ public:
     TRegistry& operator=(const TRegistry&) = delete;
 
     void SetRootKey(TRootKey root) { FRootKey = root; }
-    TRootKey RootKey() const { return FRootKey; }
 
     // `path` is taken from the root whatever key is open; the open key is closed first.
     bool OpenKey(std::string_view path, bool canCreate);
     void CloseKey();
     bool HasCurrentKey() const;
 
-    bool ValueExists(std::string_view name) const;
     TRegDataType GetDataType(std::string_view name) const; // rdUnknown when missing
 
     // A missing value reads as an empty text; a value of another type raises TRegistryError.

@@ -25,6 +25,14 @@ private:
     std::array<TSettingValue, kSettingCount> FValues;
 };
 
+// The "Mode" setting: the window's two layouts; any other value lays out the full screen.
+enum class TWindowMode : std::int32_t { FullScreen = 0, Floating = 1 };
+inline TWindowMode WindowModeOf(const TSettingValues& settings) {
+    return settings.Integer(sMode) == static_cast<std::int32_t>(TWindowMode::Floating)
+               ? TWindowMode::Floating
+               : TWindowMode::FullScreen;
+}
+
 // One value through the read rule of its kind.
 TSettingValue ReadSetting(const TRegistryDef& registry, const TSettingDef& setting,
                           const TSettingValue& def);

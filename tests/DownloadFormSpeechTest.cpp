@@ -14,15 +14,24 @@
 #include <QTimer>
 #include <QUdpSocket>
 
-// The talking download as the main window owns it: it reads the window's grid and mode
-// caption, paces itself with the window's timer, and plays on the window's player.
+// The talking download as the main window owns it: it reads the packs and the mode the window
+// heard, paces itself with the window's timer, and plays on the window's player.
+
+namespace {
+
+void Hear(TDownload_Form& form, QByteArray datagram) {
+    form.HandleDatagram(std::span<char>(datagram.data(), datagram.size()));
+}
+
+} // namespace
+
 class DownloadFormSpeechTest : public QObject {
     Q_OBJECT
 
     TTempFolder FFolder;
 
 private slots:
-    void theWindowsGridCaptionTimerAndPlayerDriveIt() {
+    void theWindowsPacksModeTimerAndPlayerDriveIt() {
         for (const char* name :
              {"Downloaded", "packs", "players", "Still_need", "red", "green", "00", "02", "03"})
             WriteTone(FFolder / (std::string(name) + ".wav"), 0.05, 8000);
@@ -38,11 +47,11 @@ private slots:
         settings.StillNeedDelayIncrement = 10;
         settings.TalkingFolder = FFolder.Path().string() + "/";
         form.Talking().SetSettings(settings);
-        form.StatusGrid1->SetPackState(1, 2, psInUse);
-        form.StatusGrid1->SetPackState(2, 3, psInUse);
+        // The first status fills the grid unannounced: team 1's pack 2, team 2's pack 3.
+        Hear(form, "PACKSTATUS,0,0,0,128,0,0,0,128");
 
         // Outside download mode a tick only lengthens the wait.
-        form.laMode->setText("Idle");
+        Hear(form, "MODE,IDLE");
         form.SpeakTimerTimer();
         QTRY_VERIFY(form.Talking().PlayerIdle());
         QCOMPARE(played, 0);
@@ -50,11 +59,12 @@ private slots:
         QVERIFY(form.SpeakTimer->isActive());
 
         // "Downloaded", "00", "packs", "00", "players", "Still_need", "red", "02", "green", "03"
-        form.laMode->setText("Download Packs");
+        Hear(form, "MODE,DOWNLOADPACKS");
+        QCOMPARE(form.SpeakTimer->interval(), 5000);
         form.SpeakTimerTimer();
         QTRY_VERIFY_WITH_TIMEOUT(form.Talking().PlayerIdle(), 5000);
         QCOMPARE(played, 10);
-        QCOMPARE(form.SpeakTimer->interval(), 25000);
+        QCOMPARE(form.SpeakTimer->interval(), 15000);
 
         // A download: its colour and number, and the wait back to five seconds.
         form.SpeakStatus(2, 3, psPlayed);
@@ -73,7 +83,7 @@ private slots:
         settings.TalkingDownload = true;
         settings.TalkingFolder = folder.Path().string() + "/";
         form.Talking().SetSettings(settings);
-        form.laMode->setText("Download Packs");
+        Hear(form, "MODE,DOWNLOADPACKS");
 
         // A box run inside the handler would run this in the box's own event loop.
         bool inHandler = true, boxInsideHandler = false;

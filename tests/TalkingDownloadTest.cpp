@@ -70,21 +70,19 @@ TEST_F(Talking, NumbersAreSpokenInParts) {
 }
 
 TEST_F(Talking, ChangesAnnounceTheColourOnlyWhenItChanges) {
-    Host.Caption = "Idle"; // ticks here only forget the colour
+    Host.Download = false; // ticks here only forget the colour
     Host.Packs.Set(1, 5, psInUse);
     Host.Packs.Set(1, 7, psInUse);
     Change(1, 5, psPlayed);
     EXPECT_EQ(Player.Played, (TNames{"red"}));
     EXPECT_EQ(Queued(), (TNames{"05"}));
     EXPECT_FALSE(Speech.PlayerIdle());
-    EXPECT_EQ(Speech.SpeakMode(), 2);
+    EXPECT_EQ(Speech.SpeakMode(), TSpeakMode::Packs);
     Change(1, 7, psDownloaded);
     EXPECT_EQ(Heard(), (TNames{"red", "05", "07"}));
-    EXPECT_EQ(Speech.SpeakMode(), 0);
+    EXPECT_EQ(Speech.SpeakMode(), TSpeakMode::Nothing);
     EXPECT_EQ(Player.Closes, 1);
     EXPECT_EQ(Host.Restarts, 1);
-    EXPECT_TRUE(Player.Notify);
-    EXPECT_FALSE(Player.Wait);
 
     Speech.SpeakTimerTimer();
     Change(1, 8, psInUse); // 0 to 1: a pack joins the game
@@ -113,7 +111,7 @@ TEST_F(Talking, SummariesTellTotalsAndThePacksStillNeeded) {
     Host.Downloaded = 18;
     Host.PlayedCount = 15;
     Speech.SpeakTimerTimer();
-    EXPECT_EQ(Speech.SpeakMode(), 3);
+    EXPECT_EQ(Speech.SpeakMode(), TSpeakMode::Summary);
     EXPECT_EQ(Heard(), (TNames{"Downloaded", "18", "packs", "15", "players"}));
 
     Host.Colours[1] = tcBlue;
@@ -130,11 +128,11 @@ TEST_F(Talking, SummariesTellTotalsAndThePacksStillNeeded) {
     Speech.SpeakNumber(1);
     Speech.SpeakTimerTimer();
     EXPECT_EQ(Heard(), (TNames{"01"}));
-    Host.Caption = "Idle";
+    Host.Download = false;
     Speech.SpeakTimerTimer();
     EXPECT_EQ(Heard(), TNames{});
     // Nor with the talking download off, which leaves the interval alone too.
-    Host.Caption = "Download Packs";
+    Host.Download = true;
     TTalkingSettings off = Speech.Settings();
     off.TalkingDownload = false;
     Speech.SetSettings(off);
@@ -174,13 +172,13 @@ TEST_F(Talking, ADownloadCutsTheSummaryShortAndTheEndReplacesTheQueue) {
     Speech.MediaPlayer1Notify(); // "Downloaded" has played, "00" plays now
     Change(2, 4, psPlayed);
     EXPECT_EQ(Queued(), (TNames{"Downloaded", "green", "04"}));
-    EXPECT_EQ(Speech.SpeakMode(), 2);
+    EXPECT_EQ(Speech.SpeakMode(), TSpeakMode::Packs);
     EXPECT_EQ(Heard(), (TNames{"Downloaded", "00", "Downloaded", "green", "04"}));
 
     Speech.SpeakTimerTimer();
     Speech.SpeakDownloadComplete();
     EXPECT_EQ(Queued(), TNames{"Download_complete"}); // after the sound playing now
-    EXPECT_EQ(Speech.SpeakMode(), 3);
+    EXPECT_EQ(Speech.SpeakMode(), TSpeakMode::Summary);
     EXPECT_EQ(Heard(), (TNames{"Downloaded", "Download_complete"}));
 }
 

@@ -146,7 +146,7 @@ wait_until about_shows || fail "F1 did not show the about box"
 xdotool key Return # OK
 
 step "MODE,IDLE" "Tallivue" Idle yes no
-step "PACKSTATUS,128,128,128,128,128,0" "I:0  D:0  P:0  Tallivue" Idle yes no
+step "PACKSTATUS,128,128,128,128,128,0" "I:5  D:0  P:0  Tallivue" Idle yes no
 step "MODE,GAMEACTIVE,301,Deathmatch" "5:01  Tallivue" "Playing Game Deathmatch" no no
 step "MODE,GAMEACTIVE,300,Deathmatch" "5:00  Tallivue" "Playing Game Deathmatch" no yes
 [ -n "$shots" ] && cp "$work/shot.png" "$shots/game.png"
@@ -156,12 +156,12 @@ step "MODE,GAMEACTIVE,59,Deathmatch" "0:59  Tallivue" "Playing Game Deathmatch" 
 step "MODE,GAMEACTIVE,5,Deathmatch" "0:05  Tallivue" "Playing Game Deathmatch" no yes
 step "MODE,CALCULATE" "0:05  Tallivue" Calculating yes no
 step "MODE,DOWNLOADPACKS" "0:05  Tallivue" "Download Packs" yes no
-step "PACKSTATUS,160,128,128,128,128,128" "I:6  D:0  P:0  Tallivue" "Download Packs" yes no
+step "PACKSTATUS,160,128,128,128,128,128" "I:6  D:1  P:1  Tallivue" "Download Packs" yes no
 sleep 1 # "red", "01"
-step "PACKSTATUS,160,128,128,128,64,128" "I:6  D:1  P:1  Tallivue" "Download Packs" yes no
+step "PACKSTATUS,160,128,128,128,64,128" "I:6  D:2  P:1  Tallivue" "Download Packs" yes no
 sleep 1 # "green", "02"
 [ -n "$shots" ] && cp "$work/shot.png" "$shots/download.png"
-step "MODE,IDLE" "I:6  D:1  P:1  Tallivue" Idle yes no # "Download_complete"
+step "MODE,IDLE" "I:6  D:2  P:1  Tallivue" Idle yes no # "Download_complete"
 sleep 1
 
 # F5: the properties dialog comes up above the display and takes the keyboard: five tabs on

@@ -116,7 +116,7 @@ expect() { # DATAGRAM TITLE GRID COUNTDOWN: sends it, then waits for the display
 expect "MODE,IDLE" "Tallivue" yes no
 idle_caption=$(caption_width)
 [ -n "$shots" ] && cp "$work/shot.png" "$shots/wine-idle.png"
-expect "PACKSTATUS,128,128,128,128,128,128" "I:0  D:0  P:0  Tallivue" yes no
+expect "PACKSTATUS,128,128,128,128,128,128" "I:6  D:0  P:0  Tallivue" yes no
 expect "MODE,GAMEACTIVE,275,Deathmatch" "4:35  Tallivue" no yes
 game_caption=$(caption_width)
 ((idle_caption > 40 && game_caption > 3 * idle_caption)) ||
@@ -124,9 +124,9 @@ game_caption=$(caption_width)
 [ -n "$shots" ] && cp "$work/shot.png" "$shots/wine-game.png"
 expect "MODE,GAMEACTIVE,59,Deathmatch" "0:59  Tallivue" no yes
 expect "MODE,DOWNLOADPACKS" "0:59  Tallivue" yes no
-expect "PACKSTATUS,160,128,128,128,128,128" "I:6  D:0  P:0  Tallivue" yes no
-expect "PACKSTATUS,160,128,128,128,64,128" "I:6  D:1  P:1  Tallivue" yes no
-expect "MODE,IDLE" "I:6  D:1  P:1  Tallivue" yes no
+expect "PACKSTATUS,160,128,128,128,128,128" "I:6  D:1  P:1  Tallivue" yes no
+expect "PACKSTATUS,160,128,128,128,64,128" "I:6  D:2  P:1  Tallivue" yes no
+expect "MODE,IDLE" "I:6  D:2  P:1  Tallivue" yes no
 took "a game followed in the title and on the screen"
 
 # F5 brings the dialog, which has the keyboard; Return is its Save.

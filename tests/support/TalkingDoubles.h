@@ -28,8 +28,6 @@ public:
         if (Unopenable.count(Name()))
             throw TMediaError("cannot open " + Name());
     }
-    void SetNotify(bool notify) override { Notify = notify; }
-    void SetWait(bool wait) override { Wait = wait; }
     bool Play() override {
         if (Unplayable.count(Name()))
             return false;
@@ -47,7 +45,6 @@ public:
     std::set<std::string> Unopenable, Unplayable;
     std::function<void()> OnOpen;
     int Opens = 0, Closes = 0;
-    bool Notify = false, Wait = true;
 
 private:
     std::string FFile;
@@ -60,7 +57,7 @@ public:
     int PacksPerTeam() const override { return Packs_; }
     int DownloadedTotal() const override { return Downloaded; }
     int PlayedTotal() const override { return PlayedCount; }
-    std::string ModeCaption() const override { return Caption; }
+    bool Downloading() const override { return Download; }
     int SpeakTimerInterval() const override { return Interval; }
     void SetSpeakTimerInterval(int milliseconds) override { Interval = milliseconds; }
     void RestartSpeakTimer() override { ++Restarts; }
@@ -69,7 +66,7 @@ public:
     TPackTable Packs;
     TTeamColour Colours[3] = {tcRed, tcGreen, tcYellow};
     int Packs_ = 6, Downloaded = 0, PlayedCount = 0;
-    std::string Caption = "Download Packs";
+    bool Download = true;
     int Interval = TTalkingDownload::kSpeakInterval, Restarts = 0;
     std::vector<std::string> Errors;
 };
