@@ -7,7 +7,7 @@
 #include "app/SettingsWatcher.h"
 #include "app/TalkingDownload.h"
 #include "app/UsableSettings.h"
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 #include "controls/Marquee.h"
 #include "controls/Polygon.h"
 #include "controls/StatusGrid.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/DisplayState.h"
-#include "controls/PackTypes.h"
+#include "core/PackTypes.h"
 #include "settings/Properties.h"
 #include "settings/SettingValues.h"
 

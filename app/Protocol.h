@@ -3,9 +3,9 @@
 // The controller's datagrams: comma-separated single-byte text, split into fields and
 // decoded without a screen, a socket or any allocation per field.
 
-#include "controls/GridModel.h"
-#include "controls/PackTypes.h"
+#include "core/Blanks.h"
 #include "core/Numbers.h"
+#include "core/PackTable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -86,12 +86,6 @@ constexpr std::int32_t FlagsOfPackState(TPackState state) {
         break;
     }
     return 0;
-}
-
-// A blank of the comma-separated text rules: any character from 1 to 32, the space included.
-constexpr bool IsBlankCharacter(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return code >= 1 && code <= 32;
 }
 
 // Field i (i >= 1) of a pack status message names pack (i-1) div 3 + 1 of team (i-1) mod 3 + 1.

@@ -6,7 +6,7 @@
 // mode and the reminder timer come through TTalkingDownloadHost, sounds through
 // TSoundPlayer.
 
-#include "controls/PackTypes.h"
+#include "core/PackTypes.h"
 #include "controls/SoundPlayer.h"
 
 #include <cstdint>

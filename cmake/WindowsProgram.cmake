@@ -5,9 +5,10 @@
 
 find_package(SDL2 CONFIG REQUIRED)
 find_package(SDL2_mixer CONFIG REQUIRED)
-target_link_libraries(tallivue_gui PUBLIC SDL2_mixer::SDL2_mixer SDL2::SDL2 ws2_32)
+target_link_libraries(tallivue_controls PUBLIC SDL2_mixer::SDL2_mixer SDL2::SDL2)
+target_link_libraries(tallivue_app PUBLIC ws2_32)
 # The program's main is its own, started by Qt's entry point; SDL must not rename it.
-target_compile_definitions(tallivue_gui PUBLIC SDL_MAIN_HANDLED)
+target_compile_definitions(tallivue_controls PUBLIC SDL_MAIN_HANDLED)
 
 # The compiler's DLLs that the program and Qt's DLLs load.
 set(tallivue_runtime_dlls)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "controls/GridModel.h"
-#include "controls/PackTypes.h"
+#include "core/PackTypes.h"
 
 #include <QWidget>
 

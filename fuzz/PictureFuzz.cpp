@@ -3,7 +3,7 @@
 // message and shows none; drawing it afterwards is safe either way.
 
 #include "FuzzCheck.h"
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 #include "controls/PictureReader.h"
 
 #include <QApplication>

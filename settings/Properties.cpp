@@ -4,7 +4,7 @@
 
 #include "settings/Properties.h"
 
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 #include "controls/MediaPlayer.h"
 #include "controls/SpinEdit.h"
 #include "controls/StatusGrid.h"

@@ -3,7 +3,7 @@
 
 #include "settings/Properties.h"
 
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 #include "controls/SpinEdit.h"
 #include "controls/StatusGrid.h"
 #include "settings/ControlTags.h"

@@ -1,6 +1,7 @@
 #include "settings/RegFile.h"
 
 #include "core/Numbers.h"
+#include "core/TextEncoding.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -49,97 +50,6 @@ std::optional<std::uint32_t> HexNumber(std::string_view text) {
     return value;
 }
 
-// One character of UTF-8 text at `i`, which moves past it. A byte that begins no well-formed
-// sequence is the Latin-1 character of its value, so no byte of a hand-edited file is dropped.
-// A surrogate encoded on its own decodes as itself: a lone one read from a UTF-16 file is kept
-// that way and goes back as it came.
-std::uint32_t NextChar(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    // How many continuation bytes the lead announces, and the least character needing as many.
-    const int extra = (lead & 0xE0) == 0xC0   ? 1
-                      : (lead & 0xF0) == 0xE0 ? 2
-                      : (lead & 0xF8) == 0xF0 ? 3
-                                              : 0;
-    static constexpr std::uint32_t kLowest[] = {0, 0x80, 0x800, 0x10000};
-    std::uint32_t code = lead & (0x7Fu >> extra);
-    bool wellFormed = extra > 0 && i + extra < text.size();
-    for (int k = 1; wellFormed && k <= extra; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        wellFormed = (next & 0xC0) == 0x80;
-        code = code << 6 | (next & 0x3Fu);
-    }
-    if (!wellFormed || code < kLowest[extra] || code > 0x10FFFF) {
-        ++i;
-        return lead;
-    }
-    i += extra + 1;
-    return code;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-        return;
-    }
-    static constexpr std::uint32_t kLead[] = {0, 0xC0, 0xE0, 0xF0};
-    const int extra = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
-    out += static_cast<char>(kLead[extra] | (code >> (6 * extra)));
-    for (int k = extra - 1; k >= 0; --k)
-        out += static_cast<char>(0x80 | ((code >> (6 * k)) & 0x3F));
-}
-
-void AppendUtf16(std::string& out, std::uint32_t code) {
-    const auto unit = [&](std::uint32_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    };
-    if (code < 0x10000) {
-        unit(code);
-    } else {
-        unit(0xD800 + ((code - 0x10000) >> 10));
-        unit(0xDC00 + ((code - 0x10000) & 0x3FF));
-    }
-}
-
-// An even number of bytes, UTF-16LE.
-std::string Utf16ToUtf8(std::string_view bytes) {
-    const auto unitAt = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]) |
-                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
-    };
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        std::uint32_t code = unitAt(i);
-        if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
-            const std::uint32_t next = unitAt(i + 2);
-            if (next >= 0xDC00 && next < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
-                i += 2;
-            }
-        }
-        AppendUtf8(out, code);
-    }
-    return out;
-}
-
-std::string Utf8ToUtf16(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (std::size_t i = 0; i < text.size();)
-        AppendUtf16(out, NextChar(text, i));
-    return out;
-}
-
-// UTF-8 as the document holds it: whatever is not well formed taken as Latin-1.
-std::string WellFormedUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();)
-        AppendUtf8(out, NextChar(text, i));
-    return out;
-}
-
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 
@@ -147,7 +57,7 @@ constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 std::string DecodeFile(std::string_view bytes, TRegFileEncoding& encoding) {
     if (bytes.starts_with(kUtf16Bom)) {
         encoding = TRegFileEncoding::Utf16LeWithBom;
-        std::string text = Utf16ToUtf8(bytes.substr(2));
+        std::string text = Utf16LeToUtf8(bytes.substr(2));
         if (bytes.size() % 2 != 0) {
             const auto lines = std::count(text.begin(), text.end(), '\n');
             throw TParseFailure{static_cast<int>(lines) + 1,
@@ -166,21 +76,13 @@ std::string DecodeFile(std::string_view bytes, TRegFileEncoding& encoding) {
 std::string EncodeFile(std::string_view text, TRegFileEncoding encoding) {
     switch (encoding) {
     case TRegFileEncoding::Utf16LeWithBom:
-        return std::string(kUtf16Bom) + Utf8ToUtf16(text);
+        return std::string(kUtf16Bom) + Utf8ToUtf16Le(text);
     case TRegFileEncoding::Utf8WithBom:
         return std::string(kUtf8Bom) + std::string(text);
     case TRegFileEncoding::SingleByte:
         break;
     }
     return Utf8ToLatin1(text);
-}
-
-// What the registry editor counts as a line's width.
-std::size_t CharCount(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++count)
-        NextChar(text, i);
-    return count;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -398,7 +300,7 @@ private:
         if (FDocument.Version == TRegFileVersion::Version5) {
             if (bytes.size() % 2 != 0)
                 Fail("the text data has an odd number of bytes");
-            bytes = Utf16ToUtf8(bytes);
+            bytes = Utf16LeToUtf8(bytes);
         } else {
             bytes = Latin1ToUtf8(bytes);
         }
@@ -418,7 +320,7 @@ private:
 // The bytes a text type's hex(n): data spells, its closing zero included.
 std::string TextBytes(std::string_view text, TRegFileVersion version) {
     if (version == TRegFileVersion::Version5)
-        return Utf8ToUtf16(text) + std::string(2, '\0');
+        return Utf8ToUtf16Le(text) + std::string(2, '\0');
     return Utf8ToLatin1(text) + '\0';
 }
 
@@ -426,7 +328,7 @@ std::string TextBytes(std::string_view text, TRegFileVersion version) {
 bool HexFormKeeps(std::string_view text, TRegFileVersion version) {
     const std::string bytes = TextBytes(text, version);
     std::string back =
-        version == TRegFileVersion::Version5 ? Utf16ToUtf8(bytes) : Latin1ToUtf8(bytes);
+        version == TRegFileVersion::Version5 ? Utf16LeToUtf8(bytes) : Latin1ToUtf8(bytes);
     back.pop_back(); // the closing zero
     return back == text;
 }
@@ -456,7 +358,7 @@ std::string FormatValue(const TRegFileValue& value, TRegFileVersion version) {
     line += prefix;
     const std::string bytes = IsTextType(type) ? TextBytes(data, version) : data;
     std::string out;
-    std::size_t width = CharCount(line);
+    std::size_t width = Utf8CharCount(line);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         char piece[4];
         std::snprintf(piece, sizeof piece, i + 1 < bytes.size() ? "%02x," : "%02x",
@@ -574,35 +476,6 @@ std::string FormatRegFile(const TRegDocument& document) {
     return EncodeFile(out, document.Encoding);
 }
 
-std::string Latin1ToUtf8(std::string_view latin1) {
-    std::string out;
-    out.reserve(latin1.size() + 8);
-    for (const char c : latin1) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | code >> 6);
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string Utf8ToLatin1(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
-            out += utf8[i++];
-            continue;
-        }
-        const std::uint32_t code = NextChar(utf8, i);
-        out += code < 0x100 ? static_cast<char>(code) : '?';
-    }
-    return out;
-}
-
 bool SameRegFileName(std::string_view a, std::string_view b) {
     // A letter and its capital are as long in UTF-8: names of different lengths differ.
     if (a.size() != b.size())
@@ -616,7 +489,7 @@ bool SameRegFileName(std::string_view a, std::string_view b) {
             if (FoldRegLetter(x) != FoldRegLetter(y))
                 return false;
             ++i, ++j;
-        } else if (FoldRegLetter(NextChar(a, i)) != FoldRegLetter(NextChar(b, j))) {
+        } else if (FoldRegLetter(NextUtf8Char(a, i)) != FoldRegLetter(NextUtf8Char(b, j))) {
             return false;
         }
     }

@@ -11,16 +11,13 @@
 // Inside the document all text is UTF-8: key paths, value names, comments and the data of the
 // text types. The program's own text is Latin-1; converting between the two is the store's job.
 
+#include "core/TextEncoding.h"
 #include "settings/RegistryStore.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Reads UTF-8 leniently: a byte that begins no well-formed sequence stands for the Latin-1
-// character of its value. Characters beyond Latin-1 become "?" on the way to Latin-1.
-std::string Latin1ToUtf8(std::string_view latin1);
-std::string Utf8ToLatin1(std::string_view utf8);
 // SameRegName for the document's UTF-8 text: ASCII and Latin-1 letters without regard to case.
 bool SameRegFileName(std::string_view a, std::string_view b);
 

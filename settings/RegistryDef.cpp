@@ -1,5 +1,6 @@
 #include "settings/RegistryDef.h"
 
+#include "core/Blanks.h"
 #include "core/Numbers.h"
 
 std::string ValueNameOfComponent(std::string_view componentName) {
@@ -15,7 +16,7 @@ std::string ValueNameOfComponent(std::string_view componentName) {
 
 bool ParseSettingInteger(std::string_view text, std::int32_t& value) {
     std::size_t blanks = 0;
-    while (blanks < text.size() && static_cast<unsigned char>(text[blanks]) - 1u < 32u)
+    while (blanks < text.size() && IsBlankCharacter(text[blanks]))
         ++blanks;
     return ParseInt32(text.substr(blanks), value);
 }

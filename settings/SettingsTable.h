@@ -4,7 +4,7 @@
 // uses, the default the properties dialog shows, and the dialog's limits. Nothing else spells
 // out a default.
 
-#include "controls/PackTypes.h"
+#include "core/PackTypes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -64,7 +64,7 @@ TWelcome_Form::TWelcome_Form(QWidget* parent)
     Label1->setAlignment(Qt::AlignHCenter);
     SetCellFont(Label1, kNameHeight);
 
-    version_label = new QLabel(QStringLiteral("2.5d"), this);
+    version_label = new QLabel(QStringLiteral(TALLIVUE_VERSION), this);
     version_label->setGeometry(248, 32, 57, 13);
     version_label->setFixedSize(57, 13);
     version_label->setAlignment(Qt::AlignLeft);

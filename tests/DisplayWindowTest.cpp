@@ -2,7 +2,7 @@
 #include "app/MainU.h"
 #include "app/SettingsWatcher.h"
 #include "app/TalkingDownload.h"
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 #include "controls/Marquee.h"
 #include "controls/MediaPlayer.h"
 #include "controls/Polygon.h"

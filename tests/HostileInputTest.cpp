@@ -1,6 +1,6 @@
 #include "app/MainU.h"
 #include "app/Protocol.h"
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 #include "controls/Marquee.h"
 #include "controls/StatusGrid.h"
 #include "settings/Platform.h"

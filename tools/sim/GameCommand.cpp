@@ -1,4 +1,4 @@
-#include "controls/PackTypes.h"
+#include "core/PackTypes.h"
 #include "tools/sim/CommandLine.h"
 #include "tools/sim/Commands.h"
 #include "tools/sim/GameCycle.h"

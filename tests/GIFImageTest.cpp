@@ -1,4 +1,4 @@
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 #include "controls/PictureReader.h"
 #include "support/PaintCounter.h"
 #include "support/PictureFiles.h"
@@ -71,7 +71,7 @@ protected:
 
 } // namespace
 
-class BannerTest : public QObject {
+class GIFImageTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -250,5 +250,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(BannerTest)
-#include "BannerTest.moc"
+QTEST_MAIN(GIFImageTest)
+#include "GIFImageTest.moc"

@@ -1,4 +1,4 @@
-#include "controls/Banner.h"
+#include "controls/GIFImage.h"
 
 #include "core/Latin1.h"
 
