@@ -114,6 +114,17 @@ press_until() { # KEY CONDITION...: the key, again each tenth of a second, until
     return 1
 }
 has_keyboard() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(($1))" ]; }
+# The about box, which bears the display's name and has its own size (read whole: a reader that
+# stops early would break the pipe).
+about_window() { xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/ { id = $1 } END { print id }'; }
+about_shows() { xwininfo -id "$(about_window)" 2>/dev/null | grep IsViewable >/dev/null; }
+# The about box of the start-up hides itself after five seconds (its own test sees to that), and
+# leaves the keyboard with the display meanwhile: given the keyboard, its OK closes it at once.
+close_startup_about() {
+    wait_until about_shows || fail "no about box came up at start"
+    xdotool windowfocus --sync "$(about_window)" key Return
+    wait_until eval '! about_shows' || fail "Return did not close the about box of the start-up"
+}
 
 expect_state() {
     local after=$1 want_title=$2 want_caption=$3 want_grid=$4 want_countdown=$5 got=
@@ -136,12 +147,10 @@ step() {
 
 settings "\"Talking Download\"=dword:00000001\r\n\"Talking Folder\"=\"$voice/\"\r\n"
 start_display
-# Without a window manager the display takes the keyboard itself: F1 brings the about box.
-sleep 6 # the about box of the start-up hides itself
+close_startup_about
 expect_state "at start" Tallivue Offline yes no
+# Without a window manager the display takes the keyboard itself: F1 brings the about box.
 xdotool key F1
-about=$(xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/ { print $1 }')
-about_shows() { xwininfo -id "$about" | grep -q IsViewable; }
 wait_until about_shows || fail "F1 did not show the about box"
 xdotool key Return # OK
 
@@ -211,6 +220,10 @@ heard=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/heard.raw" -t dat - remi
 # The floating window: where the settings put it, as wide as they say, the grid alone.
 settings "\"Mode\"=dword:00000001\r\n"
 start_display
+# With the pointer beside the small window, keys reach the display only if it holds the
+# keyboard itself, which it keeps while the about box of the start-up shows and hides itself.
+xdotool mousemove 5 5
+wait_until about_shows || fail "no about box came up at start"
 for _ in $(seq 50); do
     geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /Width/ { w = $NF } END { print x "," y "," w }')
@@ -227,12 +240,9 @@ done
 [ "$(convert "$work/float.png" -fill black +opaque '#FF8080' -format '%[fx:mean>0]' info:)" = 1 ] ||
     fail "the floating window shows no played red pack"
 [ -n "$shots" ] && cp "$work/float.png" "$shots/floating.png"
-# With the pointer beside the small window, keys reach the display only if it holds the
-# keyboard itself, which it takes back when the about box of the start-up goes.
-xdotool mousemove 5 5
-sleep 5
+for _ in $(seq 70); do about_shows || break; sleep 0.1; done
+about_shows && fail "the about box of the start-up did not hide itself"
 xdotool key F1
-about=$(xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/ { print $1 }')
 wait_until about_shows || fail "the floating window did not get the keyboard back"
 kill -0 "$pid" 2>/dev/null || fail "tallivue ended while running"
 echo "PASS"

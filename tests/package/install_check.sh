@@ -61,8 +61,8 @@ for program in tallivue tallivue-sim; do
         fail "/usr/lib/tallivue/$program lacks libraries that the package does not depend on"
 done
 # Only now the test's own tools, which cannot stand in for a dependency the package forgot.
-echo "== Installing Xvfb, ImageMagick and the checkers of the desktop entries and the unit"
-in_root apt-get install -y -qq --no-install-recommends xvfb xauth x11-utils imagemagick \
+echo "== Installing Xvfb, xdotool, ImageMagick and the checkers of the desktop entries and the unit"
+in_root apt-get install -y -qq --no-install-recommends xvfb xauth x11-utils xdotool imagemagick \
     desktop-file-utils systemd >"$root/tmp/apt.log" 2>&1 ||
     { cat "$root/tmp/apt.log" >&2; fail "the test's tools did not install"; }
 

@@ -50,15 +50,19 @@ title() { # of the display, not of its about box, which bears the same name at f
         xprop -id "$id" WM_NAME | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p'
     done
 }
-about_shows() { xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/' |
-    awk '{ print $1 }' | xargs -r -n1 xwininfo -id | grep -q IsViewable; }
+# The about box (read whole: a reader that stops early would break the pipe).
+about_window() { xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304x320/ { id = $1 } END { print id }'; }
+about_shows() { xwininfo -id "$(about_window)" 2>/dev/null | grep IsViewable >/dev/null; }
 for _ in $(seq 100); do
     [ -n "$(title)" ] && break
     kill -0 "${pids[0]}" 2>/dev/null || fail "tallivue ended at start: $(cat "$work/out.txt")"
     sleep 0.1
 done
 [ -n "$(title)" ] || fail "no display window appeared"
-# The about box of the start-up covers the middle of the screen for five seconds.
+# The about box of the start-up covers the middle of the screen for five seconds, or until its
+# OK, given the keyboard, closes it.
+for _ in $(seq 30); do about_shows && break; sleep 0.1; done
+about_shows && xdotool windowfocus --sync "$(about_window)" key Return
 for _ in $(seq 100); do about_shows || break; sleep 0.1; done
 
 # A game of two minutes, played twenty times as fast; its countdown is in the title.
