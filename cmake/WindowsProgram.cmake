@@ -23,7 +23,8 @@ endforeach()
 
 # Wine finds the DLLs through WINEPATH and Qt its plugins through QT_PLUGIN_PATH; the prefix of
 # the build's own keeps the tests' registry away from the user's ~/.wine.
-if(WINE64)
+find_program(WINESERVER NAMES wineserver64 wineserver PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(WINE64 AND WINESERVER)
     set(wine_path)
     foreach(dll IN LISTS tallivue_runtime_dlls)
         get_filename_component(dir ${dll} DIRECTORY)
@@ -38,10 +39,16 @@ if(WINE64)
 export WINEPREFIX="${WINEPREFIX:-@PROJECT_BINARY_DIR@/wineprefix}" WINEDEBUG="${WINEDEBUG:--all}"
 export WINEPATH='@wine_path@' QT_PLUGIN_PATH='@TALLIVUE_WIN_PREFIX@/plugins'
 # The tests draw off-screen, but Wine still wants a window system for what Qt makes behind
-# the scenes: its null driver needs no X server.
+# the scenes: its null driver needs no X server. The prefix is made once, by one program alone:
+# tests started together on a new prefix would each set it up, and find it half made.
 if [ ! -e "$WINEPREFIX/.tallivue-headless" ]; then
-    '@WINE64@' reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 &&
-        touch "$WINEPREFIX/.tallivue-headless"
+    (
+        flock 9
+        if [ ! -e "$WINEPREFIX/.tallivue-headless" ]; then
+            '@WINE64@' reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 &&
+                '@WINESERVER@' -w && touch "$WINEPREFIX/.tallivue-headless"
+        fi
+    ) 9>"$WINEPREFIX.lock"
 fi
 exec '@WINE64@' "$@"
 ]=] @ONLY)
