@@ -8,7 +8,7 @@
 set -euo pipefail
 
 if [ -z "${TALLIVUE_BENCH_DISPLAY:-}" ]; then
-    exec env TALLIVUE_BENCH_DISPLAY=1 xvfb-run -a -s "-screen 0 1920x1080x24" "$0" "$@"
+    exec env TALLIVUE_BENCH_DISPLAY=1 "$(dirname "$0")/../tools/xserver.sh" 1920x1080x24 "$0" "$@"
 fi
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 build=$(cd "$1" && pwd)

@@ -36,10 +36,8 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     "$build/tallivue"
 else
     shot=${TALLIVUE_DEMO_SCREENSHOT:-$PWD/tallivue-demo.png}
-    command -v xvfb-run >/dev/null ||
-        { echo "tools/demo.sh: no screen, and no xvfb-run to run without one" >&2; exit 1; }
     echo "No screen here (DISPLAY is not set): running the display under Xvfb for 9 seconds"
     echo "and saving a picture of it during the simulated game."
-    xvfb-run -a -s "-screen 0 1280x720x24" "$build/tallivue" --screenshot "$shot" --after 9
+    "$(dirname "$0")/xserver.sh" 1280x720x24 "$build/tallivue" --screenshot "$shot" --after 9
     echo "Saved: $shot"
 fi

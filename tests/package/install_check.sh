@@ -46,7 +46,11 @@ deb=$(ls "$build"/tallivue_*.deb 2>/dev/null | head -n 1)
 fi
 
 make_root "$suite"
-cp "$deb" "$tree/tests/package/installed_display.sh" "$root/tmp/"
+cp "$deb" "$root/tmp/"
+# The check and the X server it starts, where it looks for that.
+mkdir -p "$root/tmp/tests/package" "$root/tmp/tools"
+cp "$tree/tools/xserver.sh" "$root/tmp/tools/"
+cp "$tree/tests/package/installed_display.sh" "$root/tmp/tests/package/"
 
 echo "== Installing $(basename "$deb") with apt-get: its dependencies, and nothing it recommends"
 in_root apt-get update -qq || fail "apt-get update failed in the chroot"
@@ -95,7 +99,7 @@ done
 
 echo "== Starting /usr/bin/tallivue under Xvfb, fed a game by tallivue-sim"
 status=0
-in_root_offline bash /tmp/installed_display.sh /usr/bin /tmp/screen.png || status=$?
+in_root_offline bash /tmp/tests/package/installed_display.sh /usr/bin /tmp/screen.png || status=$?
 if [ -f "$root/tmp/screen.png" ]; then
     mkdir -p "$(dirname "$shot")"
     cp "$root/tmp/screen.png" "$shot"

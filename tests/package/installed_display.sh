@@ -7,11 +7,8 @@
 set -euo pipefail
 
 if [ -z "${TALLIVUE_INSTALLED_DISPLAY:-}" ]; then
-    exec env TALLIVUE_INSTALLED_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    exec env TALLIVUE_INSTALLED_DISPLAY=1 "$(dirname "$0")/../../tools/xserver.sh" 1024x768x24 "$0" "$@"
 fi
-# The program ends at start on a server that does not answer yet: once, on a loaded machine, it
-# did not answer as xvfb-run handed over.
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 (($# == 2)) || fail "usage: installed_display.sh BIN_DIR SCREENSHOT"

@@ -9,8 +9,8 @@ set -euo pipefail
 
 if [ -z "${TALLIVUE_WINE_CHECK:-}" ]; then
     export TALLIVUE_WINE_CHECK=1
-    exec unshare --net sh -c 'ip link set lo up && exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"' \
-        "$0" "$@"
+    exec unshare --net sh -c 'ip link set lo up && exec "$0" 1024x768x24 "$@"' \
+        "$(dirname "$0")/../../tools/xserver.sh" "$0" "$@"
 fi
 
 installer=$(realpath "$1")
