@@ -203,12 +203,18 @@ wait_until eval '! viewable "Tallivue -- Properties"' || fail "Escape did not cl
 press_until F1 about_shows || fail "F1 did not reach the display after the dialog"
 stop_display
 
-# What was heard: the loudest sample of every 50 ms, as the tone (1 to 5) it belongs to.
+# What was heard: the loudest sample of every 50 ms, as the tone (1 to 5) it belongs to. A tone
+# (250 ms) fills whole blocks; the block its first or last few samples fall into may miss the
+# sine's crest and read one or two lower, so a level counts only when two blocks in a row agree.
 heard=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/heard.raw" -t dat - remix 1 |
     awk 'NR > 2 { block = int($1 / 0.05); v = $2 < 0 ? -$2 : $2; if (v > peak[block]) peak[block] = v;
                   last = block }
-         END { for (b = 0; b <= last; ++b) { level = int(peak[b] * 10 + 0.5);
-                   if (level > 0 && level != previous) printf "%d", level; previous = level } }')
+         END { shown = -1; level = -1
+               for (b = 0; b <= last + 1; ++b) {
+                   next_level = b <= last ? int(peak[b] * 10 + 0.5) : -1
+                   if (next_level == level) { ++run; continue }
+                   if (run >= 2 && level != shown) { if (level > 0) printf "%d", level; shown = level }
+                   level = next_level; run = 1 } }')
 # Yellow pack 2 coming into the game is announced ("yellow" is not in this voice: "02"), then
 # red 1 played, green 2 downloaded, and the end of the download. Five seconds without a change
 # during the download bring its spoken summary, the packs still needed, in between: a loaded
