@@ -50,7 +50,7 @@ Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset -auth "$XAUTHORITY"
 server=$!
 # The server writes its display number and closes its end; if it dies first, the read ends empty.
 display=$(timeout 30 head -n 1 "$work/display" || true)
-[[ $display =~ ^[0-9]+$ ]] || fail "Xvfb did not start: $(cat "$work/server.log")"
+[[ $display =~ ^[0-9]+$ ]] || fail "Xvfb did not start" # its log follows, from stop_server
 xauth -q add ":$display" . "$cookie"
 export DISPLAY=:$display
 # For whoever measures what the server costs.
