@@ -88,7 +88,7 @@ void TDownload_Form::OpenProperties(bool fromKey) {
     if (fromKey)
         Listener->Arm();
     if (std::exchange(FSettingsChangedMeanwhile, false))
-        FormActivate();
+        ApplySettings(TScrollRestart::KeepPhase);
 }
 
 void TDownload_Form::SettingsFileChanged() {
@@ -98,7 +98,7 @@ void TDownload_Form::SettingsFileChanged() {
         FSettingsChangedMeanwhile = true;
         return;
     }
-    FormActivate();
+    ApplySettings(TScrollRestart::KeepPhase);
 }
 
 void TDownload_Form::MinimiseClick() {

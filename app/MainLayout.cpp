@@ -59,12 +59,22 @@ void TDownload_Form::FormActivate() {
     }
     BringModalToFront();
     Listener->Arm();
+    ApplySettings(TScrollRestart::FromFirst);
+}
 
+void TDownload_Form::ApplySettings(TScrollRestart scroll) {
     const TSettingsEnvironment environment = PlatformSettingsEnvironment();
-    TRegistryDef registry(PlatformRegistryStore());
-    FSettings = ReadAllSettings(registry, environment);
+    // Before reading, so that a change landing while the settings are read is told as well.
     SettingsWatcher->Taken();
     FSettingsChangedMeanwhile = false;
+    TRegistryDef registry(PlatformRegistryStore());
+    TSettingValues read = ReadAllSettings(registry, environment);
+    // A file caught half written, or one typo away from what was meant, holds no settings: the
+    // display goes on with those it last read, and its store has said what is wrong.
+    if (registry.ReadWhole() || !FSettingsRead) {
+        FSettings = std::move(read);
+        FSettingsRead = registry.ReadWhole();
+    }
     TellMissingFiles(environment);
     for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
         ReportOnce(FromLatin1(problem));
@@ -77,7 +87,7 @@ void TDownload_Form::FormActivate() {
     if (WindowMode() == TWindowMode::Floating)
         LayOutFloatingWindow();
     else
-        LayOutFullScreen();
+        LayOutFullScreen(scroll);
 
     time_to_go->move(time_to_go->x(), StatusGrid1->y());
     time_left_label->move(time_left_label->x(),
@@ -173,7 +183,7 @@ void TDownload_Form::LayOutFloatingWindow() {
     SetStayOnTop(true);
 }
 
-void TDownload_Form::LayOutFullScreen() {
+void TDownload_Form::LayOutFullScreen(TScrollRestart scroll) {
     setGeometry(FSettings.Integer(sSetFullX), FSettings.Integer(sSetFullY),
                 FSettings.Integer(sSetWidth), FSettings.Integer(sSetHeight));
     StatusGrid1->SetWidth(width());
@@ -188,7 +198,7 @@ void TDownload_Form::LayOutFullScreen() {
     const bool polygon = FSettings.Bool(sPolygon);
     Polygon->SetEnabled(polygon);
     Polygon->setVisible(polygon);
-    LayOutScrollMessage();
+    LayOutScrollMessage(scroll);
 
     if (FSettings.Bool(sShowClock)) {
         TurnOn(*clock_timer);
@@ -239,21 +249,23 @@ void TDownload_Form::LayOutFullScreen() {
     SetStayOnTop(FSettings.Bool(sAlwaysOnTop));
 }
 
-void TDownload_Form::LayOutScrollMessage() {
+void TDownload_Form::LayOutScrollMessage(TScrollRestart scroll) {
     if (!FSettings.Bool(sShowScrollMsg)) {
         Scroll_Message->setEnabled(false);
         Scroll_Message->hide();
         Scroll_Timer->stop();
         return;
     }
-    SetScrollMessage(sMsg1);
+    SetScrollMessage(scroll == TScrollRestart::FromFirst ? sMsg1 : FScrollShown);
     Scroll_Message->SetScrollAmount(static_cast<std::uint8_t>(FSettings.Integer(sScrollSpeed)));
     Scroll_Message->setEnabled(true);
     Scroll_Message->show();
     Scroll_Message->resize(width(), Scroll_Message->height());
     Scroll_Message->setToolTip(PlainHint(Scroll_Message->ScrollText()));
     Scroll_Message->SetActive(true);
-    TurnOn(*Scroll_Timer);
+    // The thanks stay up for the whole download, whatever is changed meanwhile.
+    if (scroll == TScrollRestart::FromFirst || FState.Mode() != TDisplayMode::Downloading)
+        TurnOn(*Scroll_Timer);
 }
 
 void TDownload_Form::TellMissingFiles(const TSettingsEnvironment& environment) {

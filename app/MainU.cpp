@@ -210,8 +210,7 @@ void TDownload_Form::CreateTimers() {
     SpeakTimer = new QTimer(this);
     SpeakTimer->setInterval(TTalkingDownload::kSpeakInterval);
     connect(SpeakTimer, &QTimer::timeout, this, &TDownload_Form::SpeakTimerTimer);
-    SettingsWatcher =
-        new TSettingsWatcher(QString::fromStdString(SettingsFilePath().string()), this);
+    SettingsWatcher = new TSettingsWatcher(this);
     connect(SettingsWatcher, &TSettingsWatcher::Changed, this,
             &TDownload_Form::SettingsFileChanged);
 }

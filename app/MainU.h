@@ -100,6 +100,11 @@ public:
     // Reads every setting and lays the window out; runs at every activation, and when the
     // properties dialog saves.
     void FormActivate() override;
+    // How a reading of the settings treats the scroll messages: an activation starts them from
+    // "Msg1"; a reading because the stored settings changed keeps the message the mode put up
+    // (the thanks, for the whole download) and the rotation as the mode left it.
+    enum class TScrollRestart { FromFirst, KeepPhase };
+    void ApplySettings(TScrollRestart scroll);
     // The window's style: above other windows, or a normal one.
     void SetStayOnTop(bool onTop) override;
 
@@ -146,8 +151,8 @@ private:
     void BringModalToFront();
     void ApplyGridSettings();
     void LayOutFloatingWindow();
-    void LayOutFullScreen();
-    void LayOutScrollMessage();
+    void LayOutFullScreen(TScrollRestart scroll);
+    void LayOutScrollMessage(TScrollRestart scroll);
     void LoadPicture(TGIFImage& picture, TSettingId setting);
     void ApplyTalkingSettings();
     void ApplyControllerFilter();
@@ -164,6 +169,8 @@ private:
     void TellMissingFiles(const TSettingsEnvironment& environment);
 
     TSettingValues FSettings;
+    bool FSettingsRead = false; // FSettings came from stored settings read whole
+    TSettingId FScrollShown = sMsg1;
     TDisplayState FState;
     bool FHideWhenIdle = false; // read only by a floating window layout
     bool FHideWhenGame = false;

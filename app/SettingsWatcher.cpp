@@ -1,33 +1,46 @@
 #include "app/SettingsWatcher.h"
 
+#include "settings/Platform.h"
+
+#include <QDir>
 #include <QFileInfo>
 
-TSettingsWatcher::TSettingsWatcher(QString file, QObject* parent)
-    : QObject(parent), FFile(std::move(file)) {
+TSettingsWatcher::TSettingsWatcher(QObject* parent, int settleMs) : QObject(parent) {
     FSettle.setSingleShot(true);
-    FSettle.setInterval(kSettleMs);
+    FSettle.setInterval(settleMs);
     connect(&FSettle, &QTimer::timeout, this, &TSettingsWatcher::Settled);
+    FTaken = SettingsStamp();
+#ifdef _WIN32
+    FPolled = FTaken;
+    FPoll.setInterval(kPollMs);
+    connect(&FPoll, &QTimer::timeout, this, &TSettingsWatcher::Polled);
+    FPoll.start();
+#else
+    FFile = QString::fromStdString(SettingsFilePath().string());
+    // Every change starts the wait again, so that a file is read once its writer has done.
     const auto changed = [this] {
         FSettle.start();
     };
     connect(&FWatcher, &QFileSystemWatcher::fileChanged, this, changed);
     connect(&FWatcher, &QFileSystemWatcher::directoryChanged, this, changed);
     Watch();
-}
-
-TSettingsWatcher::TStamp TSettingsWatcher::StampNow() const {
-    const QFileInfo info(FFile);
-    if (!info.exists())
-        return {};
-    return {true, info.size(), info.lastModified(),
-            info.fileTime(QFileDevice::FileMetadataChangeTime)};
+#endif
 }
 
 void TSettingsWatcher::Watch() {
-    // Neither may exist yet on a new machine; the first read of the settings makes both.
-    const QString folder = QFileInfo(FFile).absolutePath();
-    if (!FWatcher.directories().contains(folder) && QFileInfo(folder).isDir())
-        FWatcher.addPath(folder);
+    if (FFile.isEmpty())
+        return;
+    // On a new machine neither the file nor its folder may be there yet: the nearest folder
+    // that is tells when they come.
+    QDir folder = QFileInfo(FFile).absoluteDir();
+    while (!folder.exists() && folder.cdUp()) {
+    }
+    const QString watched = folder.absolutePath();
+    for (const QString& other : FWatcher.directories())
+        if (other != watched)
+            FWatcher.removePath(other);
+    if (!FWatcher.directories().contains(watched))
+        FWatcher.addPath(watched);
     // A file replaced by a rename is no longer the one watched.
     if (!FWatcher.files().contains(FFile) && QFileInfo::exists(FFile))
         FWatcher.addPath(FFile);
@@ -35,12 +48,20 @@ void TSettingsWatcher::Watch() {
 
 void TSettingsWatcher::Taken() {
     Watch();
-    FTaken = StampNow();
+    FTaken = SettingsStamp();
+}
+
+void TSettingsWatcher::Polled() {
+    std::string stamp = SettingsStamp();
+    if (stamp == FPolled)
+        return;
+    FPolled = std::move(stamp);
+    FSettle.start();
 }
 
 void TSettingsWatcher::Settled() {
     Watch();
     // The display's own saves, read at once, and other files in the folder change nothing here.
-    if (StampNow() != FTaken)
+    if (SettingsStamp() != FTaken)
         emit Changed();
 }

@@ -6,6 +6,10 @@
 
 #ifdef _WIN32
 #include "settings/WinRegistryStore.h"
+
+#include <windows.h>
+#else
+#include <QFileInfo>
 #endif
 
 #include <QCoreApplication>
@@ -18,6 +22,42 @@ std::filesystem::path SettingsFilePath() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return std::filesystem::path(folder.toStdU16String()) / "Outrider" / "Tallivue.reg";
 }
+
+#ifdef _WIN32
+namespace {
+
+// A key that is not there has no time; one that is gives its last write time's 64 bits.
+std::string KeyStamp(std::string_view path) {
+    const std::wstring wide =
+        QString::fromLatin1(path.data(), static_cast<qsizetype>(path.size())).toStdWString();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wide.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "-";
+    FILETIME written{};
+    const LONG result = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, &written);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return "?";
+    return std::to_string(written.dwHighDateTime) + ":" + std::to_string(written.dwLowDateTime);
+}
+
+} // namespace
+
+std::string SettingsStamp() {
+    return KeyStamp(kSettingsKeyPath) + " " + KeyStamp(kLanguageKeyPath);
+}
+#else
+std::string SettingsStamp() {
+    const QFileInfo info(QString::fromStdString(SettingsFilePath().string()));
+    if (!info.exists())
+        return {};
+    // The change time too: a file renamed into place is new here even when it is alike.
+    return std::to_string(info.size()) + " " +
+           std::to_string(info.lastModified().toMSecsSinceEpoch()) + " " +
+           std::to_string(info.fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch());
+}
+#endif
 
 std::unique_ptr<TRegistryStore> PlatformRegistryStore() {
 #ifdef _WIN32

@@ -16,6 +16,10 @@ std::unique_ptr<TRegistryStore> PlatformRegistryStore();
 // <config dir>/Outrider/Tallivue.reg; the config dir honours XDG_CONFIG_HOME.
 std::filesystem::path SettingsFilePath();
 
+// Differs whenever the stored settings have changed: made of the settings file's size and
+// times, or on Windows of the settings keys' last write times. Compared, never interpreted.
+std::string SettingsStamp();
+
 // The program's folder and the primary screen's size.
 TSettingsEnvironment PlatformSettingsEnvironment();
 

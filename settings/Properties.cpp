@@ -314,16 +314,14 @@ void TProp_Form::SaveButtonClick() {
     try {
         TRegistryDef registry(PlatformRegistryStore());
         registry.SetRootKey(TRootKey::LocalMachine);
-        // Loading made the key; were it gone, the first write would say so.
-        registry.OpenKey(kSettingsKeyPath, false);
+        // Nothing has written the keys before the first save: reading never does.
+        registry.OpenKey(kSettingsKeyPath, true);
         WriteTaggedControls(registry, this, kSettingsKeyTag);
         for (const auto& [id, team] :
              {std::pair{sTeam2Colour, Team2Colour}, std::pair{sTeam3Colour, Team3Colour}})
             if (const char* word = ColourWord(team->checkedId()))
                 registry.WriteString(SettingDef(id).Name, word);
         registry.CloseKey();
-        // The display makes the Language key when it is first activated. Should it still be
-        // missing, it is made here: mode captions the operator typed are not to be dropped.
         registry.OpenKey(kLanguageKeyPath, true);
         WriteTaggedControls(registry, this, kLanguageKeyTag);
         registry.CloseKey();

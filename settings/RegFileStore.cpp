@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -26,13 +27,28 @@
 
 namespace {
 
-// One report per problem with one file, however many times the settings are read: the display
-// re-reads them at every activation.
-bool FirstReportOf(const std::filesystem::path& file, const std::string& problem) {
-    static std::mutex guard;
-    static std::set<std::pair<std::string, std::size_t>> reported;
-    const std::lock_guard lock(guard);
-    return reported.emplace(file.string(), std::hash<std::string>{}(problem)).second;
+// One report for each content of a file that cannot be read, however many times the settings
+// are read: the display re-reads them at every activation and whenever the file changes. Once the
+// file reads well again, the same damage later is news again.
+class TReportedProblems {
+public:
+    bool First(const std::filesystem::path& file, const std::string& problem) {
+        const std::lock_guard lock(FGuard);
+        return FReported[file.string()].insert(std::hash<std::string>{}(problem)).second;
+    }
+    void Forget(const std::filesystem::path& file) {
+        const std::lock_guard lock(FGuard);
+        FReported.erase(file.string());
+    }
+
+private:
+    std::mutex FGuard;
+    std::map<std::string, std::set<std::size_t>> FReported;
+};
+
+TReportedProblems& ReportedProblems() {
+    static TReportedProblems problems;
+    return problems;
 }
 
 std::string Timestamp() {
@@ -258,10 +274,12 @@ TRegFileStore::TRegFileStore(std::filesystem::path file, TProblemReporter report
 void TRegFileStore::Load(const TProblemReporter& reporter) {
     std::string content;
     const int reason = ReadWholeFile(FFile, content);
-    if (reason == ENOENT)
-        return; // no settings saved yet
     TRegParseError parseError;
     std::ostringstream problem;
+    if (reason == ENOENT) { // no settings saved yet
+        ReportedProblems().Forget(FFile);
+        return;
+    }
     if (reason == EISDIR) {
         FCondition = TCondition::Damaged;
         problem << "it is a folder";
@@ -272,18 +290,22 @@ void TRegFileStore::Load(const TProblemReporter& reporter) {
         FCondition = TCondition::Damaged;
         problem << "line " << parseError.Line << ": " << Utf8ToLatin1(parseError.Message);
     } else {
+        ReportedProblems().Forget(FFile);
         return;
     }
 
     FDocument = {};
+    // Reading never changes the file: it may be half way through being written, or one typo
+    // away from what the arena meant. Only a save, which replaces it anyway, moves it aside.
     const char* consequence =
         FCondition == TCondition::Damaged
-            ? "It is using its built-in settings. Before anything is written to the settings, "
-              "the file will be renamed to end in \".damaged-<date>-<time>\", so that nothing "
-              "in it is lost."
-            : "It is using its built-in settings and leaves the file as it is: the settings "
-              "cannot be saved until the file can be read again.";
-    if (reporter && FirstReportOf(FFile, problem.str() + '\0' + content))
+            ? "The display goes on with the settings it last read (its built-in ones if it has "
+              "read none) and leaves the file as it is. Saving the properties first renames it "
+              "to end in \".damaged-<date>-<time>\", so that nothing in it is lost."
+            : "The display goes on with the settings it last read (its built-in ones if it has "
+              "read none) and leaves the file as it is: the settings cannot be saved until the "
+              "file can be read again.";
+    if (reporter && ReportedProblems().First(FFile, problem.str() + '\0' + content))
         reporter("Tallivue cannot read its settings file\n" + FFile.string() + "\n(" +
                  problem.str() + ").\n\n" + consequence);
 }
@@ -314,7 +336,10 @@ bool TRegFileStore::Save() {
             return false;
         FCondition = TCondition::Usable;
     }
-    return ReplaceFile(*target, FormatRegFile(FDocument));
+    if (!ReplaceFile(*target, FormatRegFile(FDocument)))
+        return false;
+    ReportedProblems().Forget(FFile);
+    return true;
 }
 
 bool TRegFileStore::OpenKey(TRootKey root, std::string_view path, bool canCreate) {
@@ -323,11 +348,9 @@ bool TRegFileStore::OpenKey(TRootKey root, std::string_view path, bool canCreate
     if (!FDocument.KeyExists(full)) {
         if (!canCreate)
             return false;
+        // Made here only: the file gets the key with the first value written to it, so that
+        // reading the settings never writes them.
         FDocument.AddKey(full);
-        if (!Save()) {
-            FDocument.RemoveKeyTree(full);
-            return false;
-        }
     }
     FOpenKey = full;
     return true;
@@ -346,6 +369,10 @@ void TRegFileStore::CloseKey() {
 
 bool TRegFileStore::HasOpenKey() const {
     return !FOpenKey.empty();
+}
+
+bool TRegFileStore::ReadWhole() const {
+    return FCondition == TCondition::Usable;
 }
 
 std::optional<TRegValue> TRegFileStore::ReadValue(std::string_view name) const {

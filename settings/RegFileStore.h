@@ -3,11 +3,13 @@
 // The registry where there is none: one registry-export file holding every key and value with
 // its type. The file is read once, when the store is made; every write saves the whole file
 // again, atomically, so it is never left half written and a refused write changes nothing.
-// A file whose content cannot be parsed gives an empty registry (so every default), is
-// reported once, and is renamed aside before anything is saved over it. A file that exists but
-// cannot be opened or read is reported once too, but it is not damaged: it is left alone, and
-// every write is refused, since a save would replace settings the store never saw. A file the
-// user may not write is not replaced either; a symbolic link is saved through.
+// Reading never writes: a key made by opening it reaches the file with the first value written.
+// A file whose content cannot be parsed gives an empty registry (so every default), is reported
+// once for each content, and is renamed aside by the first write, before anything is saved over
+// it. A file that exists but cannot be opened or read is reported once too, but it is not
+// damaged: it is left alone, and every write is refused, since a save would replace settings the
+// store never saw. A file the user may not write is not replaced either; a symbolic link is saved
+// through.
 //
 // The file keeps any character a Unicode export holds; the program's text is Latin-1. Reads give
 // "?" for each character beyond it, and writing back a text as it was read keeps the stored one.
@@ -30,6 +32,7 @@ public:
     bool HasOpenKey() const override;
     std::optional<TRegValue> ReadValue(std::string_view name) const override;
     bool WriteValue(std::string_view name, const TRegValue& value) override;
+    bool ReadWhole() const override;
 
     // Where the file holds no key `to` but a key `from`, reads `from` and the keys below it as
     // `to`; the next save writes them there, and leaves `from` as it was.

@@ -23,6 +23,8 @@ public:
     bool OpenKey(std::string_view path, bool canCreate);
     void CloseKey();
     bool HasCurrentKey() const;
+    // Whether the store read what was saved whole; see TRegistryStore::ReadWhole.
+    bool ReadWhole() const { return FStore->ReadWhole(); }
 
     TRegDataType GetDataType(std::string_view name) const; // rdUnknown when missing
 

@@ -61,6 +61,10 @@ public:
     virtual std::optional<TRegValue> ReadValue(std::string_view name) const = 0;
     // False when there is no open key or the store refuses the write; nothing changes then.
     virtual bool WriteValue(std::string_view name, const TRegValue& value) = 0;
+
+    // False when what was saved could not be read whole (a settings file caught half written,
+    // or mistyped by hand): the reads give defaults then, which are not the arena's settings.
+    virtual bool ReadWhole() const { return true; }
 };
 
 // Key paths and value names compare as the registry compares them: letters without regard to

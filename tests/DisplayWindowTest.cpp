@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
@@ -309,12 +310,69 @@ private slots:
 
         QTimer::singleShot(0, &form, [&form] {
             WriteSettings("\"Msg1\"=\"Third\"\r\n");
-            QTest::qWait(3 * TSettingsWatcher::kSettleMs);
+            QTest::qWait(TSettingsWatcher::kSettleMs + 1000);
             QCOMPARE(form.Settings().Text(sMsg1), std::string("Second"));
             static_cast<QDialog*>(QApplication::activeModalWidget())->reject();
         });
         form.PropertiesClick();
         QCOMPARE(form.Settings().Text(sMsg1), std::string("Third"));
+    }
+
+    // Copied in two parts, mistyped, or mended while the display reads it: the display reads
+    // only a whole file, keeps what it has until then, keeps what the mode put up, and never
+    // touches the file.
+    void aChangedSettingsFileIsReadOnlyWhole() {
+        WriteSettings("\"Msg1\"=\"First\"\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        Feed(form, "MODE,DOWNLOADPACKS");
+        QStringList messages;
+        std::function<void()> duringTheReading = [] {
+        };
+        const TErrorReporter previous = SetErrorReporter([&](const QString& text) {
+            messages << text;
+            duringTheReading();
+        });
+
+        const std::string whole = "\"Msg1\"=\"Second\"\r\n\"Msg4\"=\"Thanks for playing\"\r\n";
+        WriteSettings(whole.substr(0, 20));
+        QTest::qWait(1500);
+        WriteSettings(whole);
+        QTRY_COMPARE(form.Settings().Text(sMsg1), std::string("Second"));
+        QCOMPARE(messages, QStringList());
+        // The thanks stay up for the rest of the download, in their new words.
+        QCOMPARE(form.Scroll_Message->ScrollText(), std::string("Thanks for playing          "));
+        QVERIFY(!form.Scroll_Timer->isActive());
+
+        const std::filesystem::path file = SettingsFilePath();
+        const auto filesBeside = [&file] {
+            QStringList names;
+            for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+                names << QString::fromStdString(entry.path().filename().string());
+            return names;
+        };
+        WriteSettings("\"Msg1\"=\"Third\r\n");
+        const std::string typo = ReadBytes(file);
+        QTRY_COMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QString::fromStdString(file.string())) &&
+                     messages[0].contains("line 4"),
+                 qPrintable(messages[0]));
+        form.FormActivate();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(form.Settings().Text(sMsg1), std::string("Second"));
+        QCOMPARE(form.Scroll_Message->ScrollText(), std::string("Second          "));
+        QCOMPARE(ReadBytes(file), typo);
+        QCOMPARE(filesBeside(), QStringList{"Tallivue.reg"});
+
+        duringTheReading = [&] {
+            duringTheReading = [] {
+            };
+            WriteSettings("\"Msg1\"=\"Mended\"\r\n");
+        };
+        WriteSettings("\"Msg1\"=\"Fourth\r\n");
+        QTRY_COMPARE(messages.size(), 2);
+        QTRY_COMPARE(form.Settings().Text(sMsg1), std::string("Mended"));
+        SetErrorReporter(previous);
     }
 
     // A regedit export from a 64-bit Windows PC where the 32-bit display ran: its settings are
@@ -388,9 +446,13 @@ private slots:
             dialog->Always_On_Top->setChecked(true);
             dialog->SaveButton->click();
         });
+        QSignalSpy changed(form.SettingsWatcher, &TSettingsWatcher::Changed);
         form.PropertiesClick();
         QCOMPARE(form.geometry(), QRect(440, 552, 360, form.StatusGrid1->height()));
         QVERIFY(form.StaysOnTop() && form.back_image->isHidden());
+        // The display's own save has been read: it is no change to read again.
+        QTest::qWait(TSettingsWatcher::kSettleMs + 500);
+        QCOMPARE(changed.count(), 0);
     }
 
     void theMenuOpensWhereTheOverlayReaches() {

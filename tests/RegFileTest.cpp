@@ -63,6 +63,14 @@ std::string Utf16File(std::u16string_view text) {
 
 const std::string kTallivue = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue";
 
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST(RegFile, EveryValueTypeSurvivesWritingAndReading) {
     std::string allBytes;
     for (int i = 0; i < 256; ++i)
@@ -277,19 +285,22 @@ TEST(RegFile, CutOrScrambledFilesNeverBreakTheReader) {
     }
 }
 
-// Who may create which key, and how a key below another makes that one exist.
+// Who may create which key, and how a key below another makes that one exist. Opening writes
+// nothing, not even a new key: the file has it with its first value.
 TEST(RegFileStore, KeysAreCreatedOnlyWhenAsked) {
     const TTempFolder folder;
     const auto file = folder / "Outrider" / "Tallivue.reg";
     TRegFileStore store(file);
     EXPECT_FALSE(store.OpenKey(TRootKey::LocalMachine, kSettingsKey, false));
     EXPECT_FALSE(store.HasOpenKey());
-    EXPECT_FALSE(std::filesystem::exists(file));
 
     EXPECT_TRUE(store.OpenKey(TRootKey::LocalMachine, kSettingsKey, true));
-    EXPECT_EQ(ReadBytes(file), "REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n\r\n");
     EXPECT_FALSE(store.OpenKey(TRootKey::LocalMachine, kLanguageKey, false));
     EXPECT_TRUE(store.OpenKey(TRootKey::LocalMachine, kLanguageKey, true));
+    EXPECT_FALSE(std::filesystem::exists(file.parent_path()));
+    EXPECT_TRUE(store.WriteValue("Idle", MakeStringValue("Pause")));
+    EXPECT_EQ(ReadBytes(file), "REGEDIT4\r\n\r\n[" + kTallivue + "]\r\n\r\n[" + kTallivue +
+                                   "\\Language]\r\n\"Idle\"=\"Pause\"\r\n\r\n");
 
     // A file holding only the Language key: the settings key exists through it.
     WriteBytes(file, "REGEDIT4\r\n\r\n[" + kTallivue + "\\Language]\r\n\"Idle\"=\"Ruhe\"\r\n");
@@ -303,7 +314,7 @@ TEST(RegFileStore, KeysAreCreatedOnlyWhenAsked) {
                                    {kTallivue, "Mode", kRegDword, std::string("\1\0\0\0", 4)}}));
 }
 
-TEST(RegFileStore, ADamagedFileGivesDefaultsIsReportedOnceAndIsKeptAside) {
+TEST(RegFileStore, ADamagedFileGivesDefaultsIsReportedOnceAndIsKeptAsideBySaving) {
     const TTempFolder folder;
     const auto file = folder / "Tallivue.reg";
     const std::string damaged =
@@ -314,24 +325,29 @@ TEST(RegFileStore, ADamagedFileGivesDefaultsIsReportedOnceAndIsKeptAside) {
         reports.push_back(message);
     };
 
-    {
+    // Reading, as the display does at every activation and whenever the file changes, opens
+    // and makes the keys but leaves the file as it is, bytes and name; the same damage is told
+    // once.
+    for (int reading = 0; reading < 2; ++reading) {
         TRegistryDef reg(std::make_unique<TRegFileStore>(file, report));
-        // Reading does not touch the file: the key is not there to open without creating.
-        EXPECT_FALSE(reg.OpenKey(kSettingsKey, false));
+        EXPECT_FALSE(reg.ReadWhole());
+        EXPECT_TRUE(reg.OpenKey(kSettingsKey, true));
         EXPECT_EQ(reg.ReadIntegerDef("Mode", 0), 0);
+        EXPECT_TRUE(reg.OpenKey(kLanguageKey, true));
     }
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find(file.string()), std::string::npos) << reports[0];
     EXPECT_NE(reports[0].find("line 5"), std::string::npos) << reports[0];
     EXPECT_EQ(ReadBytes(file), damaged);
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"Tallivue.reg"});
 
-    // The display reads at every activation; the same damage is not reported again. Its first
-    // write keeps the damaged file aside, then writes a whole new one.
+    // A save keeps the damaged file aside, then writes a whole new one.
     auto store = std::make_unique<TRegFileStore>(file, report);
     TRegFileStore& saved = *store;
     TRegistryDef reg(std::move(store));
     EXPECT_TRUE(reg.OpenKey(kSettingsKey, true));
-    EXPECT_EQ(reg.ReadIntegerDef("Mode", 0), 0);
+    EXPECT_TRUE(saved.KeptAside().empty());
+    reg.WriteInteger("Mode", 2);
     EXPECT_EQ(reports.size(), 1u);
     ASSERT_FALSE(saved.KeptAside().empty());
     EXPECT_EQ(saved.KeptAside().parent_path(), folder.Path());
@@ -342,11 +358,16 @@ TEST(RegFileStore, ADamagedFileGivesDefaultsIsReportedOnceAndIsKeptAside) {
     EXPECT_EQ(Entries(Parsed(ReadBytes(file))),
               (std::vector<TEntry>{{kTallivue, "Mode", kRegDword, std::string("\1\0\0\0", 4)}}));
 
-    // Damage of the same kind later is kept aside beside the first, not over it.
+    // Once the file has read well, the first damage again is news. Damage later is kept aside
+    // beside the first, not over it.
+    WriteBytes(file, damaged);
+    TRegFileStore{file, report};
+    EXPECT_EQ(reports.size(), 2u);
     WriteBytes(file, "binary \x01\x02\xFF garbage");
     TRegFileStore again(file, report);
-    EXPECT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports.size(), 3u);
     EXPECT_TRUE(again.OpenKey(TRootKey::LocalMachine, kSettingsKey, true));
+    EXPECT_TRUE(again.WriteValue("Mode", MakeIntegerValue(1)));
     EXPECT_NE(again.KeptAside(), saved.KeptAside());
     EXPECT_EQ(ReadBytes(again.KeptAside()), "binary \x01\x02\xFF garbage");
     EXPECT_EQ(ReadBytes(saved.KeptAside()), damaged);
@@ -361,6 +382,8 @@ TEST(RegFileStore, AFolderWhereTheFileShouldBeIsReportedAndMovedAside) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find("it is a folder"), std::string::npos) << reports[0];
     EXPECT_TRUE(store.OpenKey(TRootKey::LocalMachine, kSettingsKey, true));
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+    EXPECT_TRUE(store.WriteValue("Mode", MakeIntegerValue(1)));
     EXPECT_EQ(ReadBytes(store.KeptAside() / "notes.txt"), "an operator's notes");
     EXPECT_TRUE(std::filesystem::is_regular_file(file));
 }
@@ -397,14 +420,6 @@ TEST(RegFileStore, AUnicodeExportKeepsEveryCharacterThroughTheProgramsSaves) {
     const std::u16string_view before = u"Caf\u00e9 \u0428\u0443\u0442\u0435\u0440 \U0001F600";
     changed.replace(changed.find(before), before.size(), u"Caf\u00e9 ferm\u00e9");
     EXPECT_EQ(ReadBytes(file), Utf16File(changed));
-}
-
-std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 #ifndef _WIN32
@@ -520,6 +535,19 @@ TEST(RegFileStore, SavingKeepsTheFilesLinksModeAndOwner) {
         EXPECT_TRUE(saved.st_uid == 65534 && saved.st_gid == 65534);
     }
     EXPECT_EQ(FilesIn(target.parent_path()), std::vector<std::string>{"settings.reg"});
+
+    // A first save makes the file as any program would, for the other accounts to read as the
+    // umask says: the display may run as another user than the one who set it up.
+    const auto fresh = folder / "fresh" / "Tallivue.reg";
+    const mode_t umaskBefore = umask(022);
+    {
+        TRegistryDef reg(std::make_unique<TRegFileStore>(fresh));
+        ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+        reg.WriteInteger("Mode", 1);
+    }
+    umask(umaskBefore);
+    ASSERT_EQ(stat(fresh.c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 07777, 0644);
 }
 #endif
 
@@ -542,7 +570,7 @@ void ExpectRefusedSave(const std::filesystem::path& file) {
     TRegistryDef reg(std::make_unique<TRegFileStore>(file));
     ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
     std::exception_ptr refusal;
-    bool created = true;
+    bool languageSaved = false;
     {
         [[maybe_unused]] const TObstacle obstacle;
         try {
@@ -550,7 +578,16 @@ void ExpectRefusedSave(const std::filesystem::path& file) {
         } catch (...) {
             refusal = std::current_exception();
         }
-        created = reg.OpenKey(kLanguageKey, true); // creating a key is a save too
+        // A new key reaches the file with its first value, which is a save too.
+        if (reg.OpenKey(kLanguageKey, true))
+            languageSaved = reg.ReadWhole() && [&] {
+                try {
+                    reg.WriteString("Idle", "Pause");
+                    return true;
+                } catch (const TRegistryError&) {
+                    return false;
+                }
+            }();
     }
     try {
         if (refusal)
@@ -559,8 +596,7 @@ void ExpectRefusedSave(const std::filesystem::path& file) {
     } catch (const TRegistryError& error) {
         EXPECT_STREQ(error.what(), "Failed to set data for 'Msg1'");
     }
-    EXPECT_FALSE(created);
-    EXPECT_FALSE(reg.OpenKey(kLanguageKey, false));
+    EXPECT_FALSE(languageSaved);
     EXPECT_EQ(ReadBytes(file), before);
     ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
     EXPECT_EQ(reg.ReadStringDef("Msg1", "d"), "old text");
@@ -609,17 +645,17 @@ TEST_F(RefusedSave, WhenTheFolderIsReadOnly) {
 // on their defaults, and no save moves the file aside or puts those defaults in its place.
 TEST_F(RefusedSave, WhenTheFileCannotBeOpened) {
     const std::string before = ReadBytes(FFile);
-    const auto expectDefaultsAndNoSave = [&](TRegistryDef& reg,
-                                             const std::vector<std::string>& reports,
-                                             const std::string& reason) {
-        ASSERT_EQ(reports.size(), 1u);
-        for (const std::string& part : {FFile.string(), reason, std::string("built-in settings")})
-            EXPECT_NE(reports[0].find(part), std::string::npos) << part << "\n" << reports[0];
-        EXPECT_FALSE(reg.OpenKey(kSettingsKey, false));
-        EXPECT_EQ(reg.ReadStringDef("Msg1", "default"), "default");
-        EXPECT_FALSE(reg.OpenKey(kSettingsKey, true));
-        EXPECT_FALSE(reg.OpenKey(kLanguageKey, true));
-    };
+    const auto expectDefaultsAndNoSave =
+        [&](TRegistryDef& reg, const std::vector<std::string>& reports, const std::string& reason) {
+            ASSERT_EQ(reports.size(), 1u);
+            for (const std::string& part : {FFile.string(), reason, std::string("last read")})
+                EXPECT_NE(reports[0].find(part), std::string::npos) << part << "\n" << reports[0];
+            EXPECT_FALSE(reg.ReadWhole());
+            EXPECT_FALSE(reg.OpenKey(kSettingsKey, false));
+            EXPECT_EQ(reg.ReadStringDef("Msg1", "default"), "default");
+            ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+            EXPECT_THROW(reg.WriteString("Msg1", "default"), TRegistryError);
+        };
     const auto expectFileAsItWas = [&] {
         EXPECT_EQ(ReadBytes(FFile), before);
         EXPECT_EQ(FilesIn(FFolder.Path()), std::vector<std::string>{"Tallivue.reg"});
