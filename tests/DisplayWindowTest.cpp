@@ -297,6 +297,35 @@ private slots:
         QCOMPARE(form.ScrollCount, 1);
     }
 
+    // A controller's own mode word that spells the download's caption (here a translated one) is
+    // a download to the voice: reminders, and the end at IDLE. The rest is any other mode's.
+    void aModeWordSpellingTheDownloadCaptionIsSpokenAsADownload() {
+        const TTempFolder voices;
+        for (const char* word : {"Downloaded", "Download_complete"})
+            WriteTone(voices / (std::string(word) + ".wav"), 0.3, 8000);
+        WriteSettings("\"Talking Download\"=dword:00000001\r\n\"StillNeedDelayIncrement\"="
+                      "dword:0000000a\r\n\"Talking Folder\"=\"" +
+                      voices.Path().string() +
+                      "/\"\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue\\"
+                      "Language]\r\n\"Download Packs\"=\"Herunterladen\"\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        Feed(form, "MODE,IDLE");
+        form.SpeakTimerTimer(); // outside a download a tick only lengthens the wait
+        QCOMPARE(form.SpeakTimer->interval(), 15000);
+        const std::string message = form.Scroll_Message->ScrollText();
+
+        Feed(form, "MODE,Herunterladen");
+        QCOMPARE(form.laMode->text(), QString("Herunterladen"));
+        QVERIFY(form.Scroll_Timer->isActive());
+        QCOMPARE(form.Scroll_Message->ScrollText(), message);
+        QCOMPARE(form.SpeakTimer->interval(), 15000);
+        form.SpeakTimerTimer();
+        QCOMPARE(form.Talking().SpeakMode(), TSpeakMode::Summary); // "Downloaded" plays
+        Feed(form, "MODE,IDLE");
+        QCOMPARE(form.Talking().SpeakQueue(), std::deque<std::string>{"Download_complete"});
+    }
+
     // A kiosk is never activated again: a file changed on disk is read by itself, but only
     // once the properties dialog, which saves what it loaded, has gone.
     void aChangedSettingsFileIsReadWithoutAnActivation() {
