@@ -4,6 +4,8 @@
 #include <cstdio>
 
 std::string CountdownText(std::int32_t seconds) {
+    // Time left is never below zero, whatever the controller's clock says.
+    seconds = std::max(seconds, std::int32_t{0});
     char text[32];
     std::snprintf(text, sizeof text, "%d:%2.2d", seconds / 60, seconds % 60);
     return text;

@@ -12,7 +12,7 @@
 constexpr std::string_view kProgramTitle = "Tallivue";
 
 // Minutes without leading zeros, a colon, seconds with two digits: 275 reads "4:35", 600
-// "10:00". Both divisions truncate toward zero.
+// "10:00". Below zero reads "0:00".
 std::string CountdownText(std::int32_t seconds);
 // "4:35  Tallivue": what the task bar shows while a game runs.
 std::string CountdownTitle(std::string_view countdown);

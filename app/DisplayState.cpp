@@ -45,6 +45,11 @@ std::optional<std::int32_t> TDisplayState::ModeMessage(std::span<const std::stri
     return seconds;
 }
 
+bool TDisplayState::Downloading() const {
+    return FMode == TDisplayMode::Downloading ||
+           (FMode == TDisplayMode::Other && FModeCaption == FDownloadingCaption);
+}
+
 void TDisplayState::PackStatusMessage(std::span<const std::string_view> fields,
                                       const std::function<void(const TPackEntry&)>& beforeEach) {
     for (std::size_t i = 1; i < fields.size(); ++i) {

@@ -41,6 +41,10 @@ public:
 
     TDisplayMode Mode() const { return FMode; }
     bool GameActive() const { return FMode == TDisplayMode::Playing; }
+    // Downloading, as the voice and the end of a download take it: the download's own mode, or
+    // another mode word that spells the download's caption, on which a controller or a
+    // translated caption may rely. The scroll message and the reminders' pace go by Mode().
+    bool Downloading() const;
     const std::string& ModeCaption() const { return FModeCaption; }
     bool CountdownShown() const { return FCountdownShown; }
     const std::string& Countdown() const { return FCountdown; }

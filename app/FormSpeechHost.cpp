@@ -28,7 +28,7 @@ int TFormSpeechHost::PlayedTotal() const {
 }
 
 bool TFormSpeechHost::Downloading() const {
-    return FForm.State().Mode() == TDisplayMode::Downloading;
+    return FForm.State().Downloading();
 }
 
 int TFormSpeechHost::SpeakTimerInterval() const {

@@ -14,7 +14,7 @@
 #include <QTimer>
 
 void TDownload_Form::ModeMessage(std::span<const std::string_view> fields) {
-    const TDisplayMode before = FState.Mode();
+    const bool wasDownloading = FState.Downloading();
     const std::optional<std::int32_t> seconds = FState.ModeMessage(fields);
     ShowModeState();
     const bool floating = WindowMode() == TWindowMode::Floating;
@@ -27,7 +27,7 @@ void TDownload_Form::ModeMessage(std::span<const std::string_view> fields) {
             ShowUnless(FHideWhenGame);
         return;
     case TDisplayMode::Idle:
-        if (FSettings.Bool(sTalkingDownload) && before == TDisplayMode::Downloading)
+        if (FSettings.Bool(sTalkingDownload) && wasDownloading)
             SpeakDownloadComplete();
         TurnOn(*Scroll_Timer);
         if (floating)

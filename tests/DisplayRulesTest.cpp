@@ -6,7 +6,8 @@ namespace {
 
 TEST(DisplayTexts, CountdownAndTitles) {
     const std::pair<int, const char*> countdowns[] = {{275, "4:35"}, {5, "0:05"},  {600, "10:00"},
-                                                      {0, "0:00"},   {59, "0:59"}, {3599, "59:59"}};
+                                                      {0, "0:00"},   {59, "0:59"}, {3599, "59:59"},
+                                                      {-5, "0:00"},  {-65, "0:00"}};
     for (const auto& [seconds, text] : countdowns)
         EXPECT_EQ(CountdownText(seconds), text) << seconds;
     EXPECT_EQ(CountdownTitle("4:35"), "4:35  Tallivue");

@@ -68,6 +68,9 @@ TEST_F(DisplayStateTest, AGameKeepsItsCountdownTitleWhileThePacksAreCounted) {
     Hear("MODE,GAMEACTIVE");
     EXPECT_EQ(State.ModeCaption(), "Playing Game");
     EXPECT_EQ(State.Countdown(), "1:35");
+    Hear("MODE,GAMEACTIVE,-65,Solo"); // a controller's clock past the end
+    EXPECT_TRUE(State.CountdownShown());
+    EXPECT_EQ(State.Title(), "0:00  Tallivue");
 
     Hear("MODE,CALCULATE");
     EXPECT_EQ(State.Mode(), TDisplayMode::Calculating);

@@ -235,15 +235,22 @@ private slots:
         QVERIFY(form.MediaPlayer1->IsOpen() && form.MediaPlayer1->FileName() == cue);
         QCOMPARE(form.laMode->text(), QString("Playing Game"));
         QCOMPARE(form.time_to_go->text(), QString("0:59"));
+        // Again when the controller repeats that second, never at the seconds after it.
+        QTRY_VERIFY(!form.MediaPlayer1->Playing());
+        Feed(form, "MODE,GAMEACTIVE,59");
+        QVERIFY(form.MediaPlayer1->Playing());
+        QTRY_VERIFY(!form.MediaPlayer1->Playing());
+        Feed(form, "MODE,GAMEACTIVE,58");
+        QVERIFY(!form.MediaPlayer1->Playing());
         Feed(form, "MODE,GAMEACTIVE");
-        QCOMPARE(form.time_to_go->text(), QString("0:59"));
+        QCOMPARE(form.time_to_go->text(), QString("0:58"));
 
         // During the game the packs go to their label only; after it, to the title too.
         Feed(form, "PACKSTATUS,128,128,0,160");
         Paint(form);
         Feed(form, "PACKSTATUS,128,128,0,160");
         QCOMPARE(form.Total_Packs_Label->text(), QString("3"));
-        QCOMPARE(Title(form), QString("0:59  Tallivue"));
+        QCOMPARE(Title(form), QString("0:58  Tallivue"));
         Feed(form, "MODE,CALCULATE");
         QVERIFY(!form.StatusGrid1->isHidden() && form.time_to_go->isHidden());
         QCOMPARE(form.laMode->text(), QString("Calculating"));
@@ -272,14 +279,15 @@ private slots:
         Feed(form, "MODE,DOWNLOADPACKS");
         QVERIFY(form.Scroll_Message->ScrollText().starts_with("We hope you enjoyed your game."));
         QVERIFY(!form.Scroll_Timer->isActive());
+        // A long and exact interval, at which a restart shows in the time left.
+        form.Scroll_Timer->setTimerType(Qt::PreciseTimer);
+        form.Scroll_Timer->setInterval(60'000);
         Feed(form, "PACKSTATUS,32,0,0,64");
         QVERIFY(!form.Talking().PlayerIdle()); // "red" plays, "01", "02" wait
         Feed(form, "MODE,IDLE");
         QCOMPARE(form.Talking().SpeakQueue(), std::deque<std::string>{"Download_complete"});
+        QVERIFY(form.Scroll_Timer->isActive()); // the rotation is back on
         // A controller that repeats IDLE must not hold the rotation back: the timer runs on.
-        form.Scroll_Timer->setTimerType(Qt::PreciseTimer);
-        form.Scroll_Timer->setInterval(60'000);
-        form.Scroll_Timer->start();
         QTest::qWait(100);
         Feed(form, "MODE,IDLE");
         QCOMPARE(form.Talking().SpeakQueue().size(), std::size_t{1});
@@ -296,6 +304,35 @@ private slots:
             form.Scroll_TimerTimer();
         QVERIFY(form.Scroll_Message->ScrollText().starts_with("Birthday parties"));
         QCOMPARE(form.ScrollCount, 1);
+    }
+
+    // A controller's own mode word that spells the download's caption (here a translated one) is
+    // a download to the voice: reminders, and the end at IDLE. The rest is any other mode's.
+    void aModeWordSpellingTheDownloadCaptionIsSpokenAsADownload() {
+        const TTempFolder voices;
+        for (const char* word : {"Downloaded", "Download_complete"})
+            WriteTone(voices / (std::string(word) + ".wav"), 0.3, 8000);
+        WriteSettings("\"Talking Download\"=dword:00000001\r\n\"StillNeedDelayIncrement\"="
+                      "dword:0000000a\r\n\"Talking Folder\"=\"" +
+                      voices.Path().string() +
+                      "/\"\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue\\"
+                      "Language]\r\n\"Download Packs\"=\"Herunterladen\"\r\n");
+        TDownload_Form form;
+        form.FormActivate();
+        Feed(form, "MODE,IDLE");
+        form.SpeakTimerTimer(); // outside a download a tick only lengthens the wait
+        QCOMPARE(form.SpeakTimer->interval(), 15000);
+        const std::string message = form.Scroll_Message->ScrollText();
+
+        Feed(form, "MODE,Herunterladen");
+        QCOMPARE(form.laMode->text(), QString("Herunterladen"));
+        QVERIFY(form.Scroll_Timer->isActive());
+        QCOMPARE(form.Scroll_Message->ScrollText(), message);
+        QCOMPARE(form.SpeakTimer->interval(), 15000);
+        form.SpeakTimerTimer();
+        QCOMPARE(form.Talking().SpeakMode(), TSpeakMode::Summary); // "Downloaded" plays
+        Feed(form, "MODE,IDLE");
+        QCOMPARE(form.Talking().SpeakQueue(), std::deque<std::string>{"Download_complete"});
     }
 
     // A kiosk is never activated again: a file changed on disk is read by itself, but only

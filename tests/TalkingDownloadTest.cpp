@@ -119,9 +119,10 @@ TEST_F(Talking, SummariesTellTotalsAndThePacksStillNeeded) {
     Host.Packs.Set(1, 6, psInUse);
     Host.Packs.Set(2, 3, psInUse);
     Host.Packs.Set(2, 7, psInUse); // beyond the packs shown
+    Host.Packs.Set(3, 2, psInUse);
     Speech.SpeakTimerTimer();
     EXPECT_EQ(Heard(), (TNames{"Downloaded", "18", "packs", "15", "players", "Still_need", "red",
-                               "01", "06", "blue", "03"}));
+                               "01", "06", "blue", "03", "yellow", "02"}));
     EXPECT_EQ(Speech.LastColour(), 0);
 
     // Not while names wait in the queue, and never outside download mode.
@@ -214,6 +215,14 @@ TEST_F(Talking, MissingOrBrokenSoundsNeverStallTheQueue) {
     Speech.SpeakNumber(7);
     Speech.MediaPlayer1Notify();
     EXPECT_EQ(Host.Errors.size(), 6u);
+    // Once a sound has played, the same failure is news again.
+    Player.Unopenable.clear();
+    Speech.SpeakNumber(7);
+    EXPECT_EQ(Heard(), TNames{"07"});
+    Player.Unopenable = {"07"};
+    Speech.SpeakNumber(7);
+    Speech.MediaPlayer1Notify();
+    EXPECT_EQ(Host.Errors.size(), 7u);
 }
 
 // A start that runs into the talking download again half-way (a tick or a completion handled
