@@ -13,12 +13,14 @@ namespace {
 
 constexpr int kSettle = 200;
 
+#ifndef _WIN32
 // What a save, or an editor that writes a copy first, does: a whole new file renamed over it.
 void ReplaceByRename(const std::filesystem::path& file, std::string_view bytes) {
     const auto copy = file.parent_path() / "Tallivue.reg.new";
     WriteBytes(copy, bytes);
     std::filesystem::rename(copy, file);
 }
+#endif
 
 // Long enough for a change to have been told, had it been one.
 void WaitPastTheSettling() {
