@@ -121,7 +121,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    RegisterWineFonts();
+    PrepareFaces();
     TDownload_Form display;
     display.show();
     if (line.Parser.isSet(line.Screenshot)) {

@@ -145,7 +145,7 @@ TBenchApplication* App() {
 // What the display's own main() does, then a few seconds for the first activation to settle.
 struct TDisplay {
     TDisplay() {
-        RegisterWineFonts();
+        PrepareFaces();
         Form.show();
         App()->Window = &Form;
         App()->Grid = Form.StatusGrid1;
@@ -356,7 +356,7 @@ int StartupChild(const char* startedAt) {
     char name[] = "tallivue";
     char* argv[] = {name, nullptr};
     TBenchApplication application(argc, argv);
-    RegisterWineFonts();
+    PrepareFaces();
     TDownload_Form form;
     application.Window = &form;
     application.OnFramePainted = [started](bool) {

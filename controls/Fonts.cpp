@@ -1,5 +1,6 @@
 #include "controls/Fonts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -10,6 +11,8 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -70,14 +73,40 @@ TCellFont MakeCellFont(const QString& family, int cellHeight, bool bold) {
 
 } // namespace
 
-int RegisterWineFonts() {
+void PrepareFaces() {
     const QDir folder(QString::fromLatin1(kWineFontFolder));
-    int added = 0;
-    for (const QString& name : folder.entryList({QStringLiteral("*.ttf")}, QDir::Files)) {
-        if (QFontDatabase::addApplicationFont(folder.filePath(name)) >= 0)
-            ++added;
+    for (const QString& name : folder.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+        QFontDatabase::addApplicationFont(folder.filePath(name));
+
+    // The first of each list that is there: metric twins first, then a sans face of another
+    // cut. Tahoma is also the face of Wine's dialogs, message boxes and menus.
+    const std::vector<std::pair<QString, QStringList>> standIns = {
+        {QStringLiteral("Arial"), {"Liberation Sans", "Arimo", "DejaVu Sans"}},
+        {QStringLiteral("Courier New"), {"Liberation Mono", "Cousine", "DejaVu Sans Mono"}},
+        {QStringLiteral("Tahoma"), {"DejaVu Sans", "Liberation Sans", "Arial"}},
+    };
+    for (const auto& [face, candidates] : standIns) {
+        if (QFontDatabase::hasFamily(face))
+            continue;
+        for (const QString& candidate : candidates) {
+            if (candidate != face && QFontDatabase::hasFamily(candidate)) {
+                QFont::insertSubstitution(face, candidate);
+                break;
+            }
+        }
     }
-    return added;
+
+    // Wine gives its dialogs "MS Shell Dlg", which Windows maps to one of its own faces. Where
+    // none of them is there Wine maps it to whatever it finds, a mathematical face whose lines
+    // are too tall for a text field, which then shows nothing: the dialogs take Tahoma, or its
+    // stand-in, instead.
+    QFont dialogs = QApplication::font();
+    const QStringList windowsFaces{"Tahoma", "Microsoft Sans Serif", "MS Sans Serif", "Segoe UI"};
+    if (dialogs.family().startsWith(QStringLiteral("MS Shell Dlg")) &&
+        !windowsFaces.contains(QFontInfo(dialogs).family())) {
+        dialogs.setFamily(QStringLiteral("Tahoma"));
+        QApplication::setFont(dialogs);
+    }
 }
 
 TCellFont CellFont(const QString& family, int cellHeight, bool bold) {

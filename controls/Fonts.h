@@ -3,10 +3,14 @@
 #include <QFont>
 #include <QString>
 
-// Adds the Windows font files that Debian's fonts-wine installs without registering them
-// (Tahoma, MS Sans Serif, Wingdings ...), so the layout gets the faces it was drawn for.
-// Does nothing where they are absent. Returns how many files were added.
-int RegisterWineFonts();
+// Makes the faces the layout was drawn for (Arial, Courier New, Tahoma) the ones text is drawn
+// in wherever they can be had. Adds the Windows font files that Debian's fonts-wine installs
+// without registering them (Tahoma, MS Sans Serif, Wingdings ...), where they are; then lets a
+// face that is still missing stand in with a sans face of its metrics, or at least a sans face,
+// that is there (Liberation Sans for Arial), instead of whatever the platform falls back to: a
+// Windows without Arial (Wine's, say) would draw a serif face of other metrics, too tall for
+// the layout's boxes, or nothing at all. Run once at start, before any text is laid out.
+void PrepareFaces();
 
 // A font chosen by its character cell, the way every text size of the display is given: the
 // cell is `Ascent` + `Descent` pixels and a text drawn at a top edge has its baseline `Ascent`

@@ -53,7 +53,7 @@ class StatusGridTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { RegisterWineFonts(); }
+    void initTestCase() { PrepareFaces(); }
 
     void constructionValues() {
         TStatusGrid grid;

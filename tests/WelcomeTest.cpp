@@ -12,7 +12,7 @@ class WelcomeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { RegisterWineFonts(); }
+    void initTestCase() { PrepareFaces(); }
 
     void itShowsItselfOnTopWithOKReadyAndTheTextInView() {
         TWelcome_Form form;
