@@ -1,7 +1,7 @@
 #include "controls/Marquee.h"
 
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -48,11 +48,11 @@ int TMarquee::MeasureWidth(std::string_view text) const {
     if (text.size() == 1) {
         int& width = FCharWidths[static_cast<unsigned char>(text[0])];
         if (width < 0)
-            width = FMetrics.horizontalAdvance(FromLatin1(text));
+            width = FMetrics.horizontalAdvance(FromUtf8(text));
         return width;
     }
     if (FMeasuredWidth < 0 || text != FMeasuredText) {
-        FMeasuredWidth = FMetrics.horizontalAdvance(FromLatin1(text));
+        FMeasuredWidth = FMetrics.horizontalAdvance(FromUtf8(text));
         FMeasuredText = text;
     }
     return FMeasuredWidth;
@@ -246,7 +246,7 @@ void TMarquee::StyleStep(bool reset) {
         painter.setClipRect(band);
         painter.fillRect(band, FColor);
         if (strip.Shown)
-            FStamp.Draw(painter, FromLatin1(strip.Text), strip.X, band.top(), band.height(),
+            FStamp.Draw(painter, FromUtf8(strip.Text), strip.X, band.top(), band.height(),
                         FCell.Ascent, font(), FontColor(), FColor);
         painter.end();
         update(band.translated(contentsRect().topLeft()));
@@ -330,7 +330,7 @@ void TMarquee::paintEvent(QPaintEvent*) {
     painter.setPen(FontColor());
     painter.drawText(
         QPoint(client.left(), client.top() + CenteredTop(FCell.Height()) + FCell.Ascent),
-        FromLatin1(prefix));
+        FromUtf8(prefix));
 }
 
 void TMarquee::changeEvent(QEvent* event) {

@@ -1,7 +1,7 @@
 #include "controls/MediaPlayer.h"
 
 #include "controls/SoundHeader.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -147,7 +147,7 @@ void TMediaPlayer::Open() {
         FChannel = channel;
     }
     // File names are Latin-1 inside the program; the file system wants its own encoding.
-    const QString name = FromLatin1(FFileName);
+    const QString name = FromUtf8(FFileName);
     // The decoders read on while they find no sound in the bytes: a device such as /dev/zero
     // would hold the display for many seconds, and a pipe might never answer.
     const QFileInfo info(name);
@@ -177,7 +177,7 @@ void TMediaPlayer::Open() {
 }
 
 bool TMediaPlayer::SoundFileExists(const std::string& fileName) const {
-    return QFileInfo(FromLatin1(fileName)).isFile();
+    return QFileInfo(FromUtf8(fileName)).isFile();
 }
 
 bool TMediaPlayer::Play() {

@@ -1,7 +1,7 @@
 #include "settings/Platform.h"
 
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 #include "settings/RegFileStore.h"
 
 #ifdef _WIN32
@@ -24,7 +24,7 @@ std::unique_ptr<TRegistryStore> PlatformRegistryStore() {
     auto store = std::make_unique<TWinRegistryStore>();
 #else
     auto store = std::make_unique<TRegFileStore>(
-        SettingsFilePath(), [](const std::string& message) { ReportError(FromLatin1(message)); });
+        SettingsFilePath(), [](const std::string& message) { ReportError(FromUtf8(message)); });
 #endif
     // A regedit export from a 64-bit Windows PC on which the 32-bit display ran holds the
     // settings under WOW6432Node, where Windows put them for it; on that PC itself the 64-bit
@@ -43,7 +43,7 @@ bool PrepareSettingsForAllUsers(std::string& error) {
 TSettingsEnvironment PlatformSettingsEnvironment() {
     TSettingsEnvironment environment;
     environment.ProgramFolder =
-        ToLatin1(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/"));
+        ToUtf8(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/"));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         environment.ScreenWidth = screen->geometry().width();
         environment.ScreenHeight = screen->geometry().height();

@@ -9,7 +9,7 @@
 #include "controls/SpinEdit.h"
 #include "controls/StatusGrid.h"
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 #include "settings/ControlTags.h"
 #include "settings/Platform.h"
 #include "settings/RegistryDef.h"
@@ -58,7 +58,7 @@ QString KeptPath(const QString& chosen) {
     if (chosen.isEmpty())
         return {};
     const QString path = QDir::toNativeSeparators(chosen);
-    if (FromLatin1(ToLatin1(path)) != path) {
+    if (FromUtf8(ToUtf8(path)) != path) {
         ReportError(QStringLiteral("Tallivue keeps file names as single-byte (Latin-1) text, and "
                                    "this one has characters beyond it:\n%1\n\nPlease choose a "
                                    "file whose path has none.")
@@ -229,7 +229,7 @@ void TProp_Form::SetDesignValues(const TSettingsEnvironment& environment) {
         else if (auto* list = qobject_cast<QComboBox*>(control))
             list->setCurrentIndex(-1);
         else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            edit->setText(FromLatin1(std::get<std::string>(value)));
+            edit->setText(FromUtf8(std::get<std::string>(value)));
         else if (auto* spin = qobject_cast<TSpinEdit*>(control))
             spin->SetValue(std::get<std::int32_t>(value));
     }
@@ -274,7 +274,7 @@ void TProp_Form::FormActivate() {
             registry.CloseKey();
         }
     } catch (const std::exception& failure) {
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
     }
     // Texts read from their beginning.
     for (int tag : {kSettingsKeyTag, kLanguageKeyTag})
@@ -291,19 +291,19 @@ void TProp_Form::LoadSamplePicture(const QString& fileName) {
     try {
         SampleIMG->LoadFromFile(fileName);
     } catch (const TPictureError& failure) {
-        ReportError(QStringLiteral("%1\n\n%2").arg(FromLatin1(failure.what()), fileName));
+        ReportError(QStringLiteral("%1\n\n%2").arg(FromUtf8(failure.what()), fileName));
     }
 }
 
 void TProp_Form::OpenTrialSound() {
-    const std::string fileName = ToLatin1(Audio_File->text());
+    const std::string fileName = ToUtf8(Audio_File->text());
     MediaPlayer1->SetFileName(fileName);
     if (!MediaPlayer1->SoundFileExists(fileName))
         return;
     try {
         MediaPlayer1->Open();
     } catch (const TMediaError& failure) {
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
     }
 }
 
@@ -329,7 +329,7 @@ void TProp_Form::SaveButtonClick() {
         registry.CloseKey();
     } catch (const std::exception& failure) {
         // Values written so far stay; the display keeps its present layout.
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
         accept();
         return;
     }
@@ -431,13 +431,13 @@ void TProp_Form::PlayButtonClick() {
         return;
     }
     try {
-        MediaPlayer1->SetFileName(ToLatin1(Audio_File->text()));
+        MediaPlayer1->SetFileName(ToUtf8(Audio_File->text()));
         MediaPlayer1->Open();
         if (!MediaPlayer1->Play())
             ReportError(
                 QStringLiteral("The sound file %1 cannot be played.").arg(Audio_File->text()));
     } catch (const TMediaError& failure) {
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
     }
 }
 

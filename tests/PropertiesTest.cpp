@@ -4,7 +4,7 @@
 #include "controls/MediaPlayer.h"
 #include "controls/SpinEdit.h"
 #include "controls/StatusGrid.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 #include "settings/ControlTags.h"
 #include "settings/Platform.h"
 #include "settings/RegFile.h"
@@ -105,12 +105,12 @@ private slots:
         QCOMPARE(form.SetFloatY->Value(), 552);
         QCOMPARE(form.StillNeedDelayIncrement->Value(), 10);
         QCOMPARE(form.Audio_Time_Left->singleStep(), 30);
-        QCOMPARE(form.Msg3->text(), FromLatin1(kAdvertisingLine));
+        QCOMPARE(form.Msg3->text(), FromUtf8(kAdvertisingLine));
         QCOMPARE(form.ClockPosition->currentText(), QString("Bottom Centre"));
         QVERIFY(!form.ClockPosition->isEnabled()); // "ShowClock" is off
         const TSettingsEnvironment environment = PlatformSettingsEnvironment();
         QCOMPARE(form.SetHeight->Value(), environment.ScreenHeight);
-        QCOMPARE(form.Talking_Folder->text(), FromLatin1(environment.ProgramFolder + "Sounds/"));
+        QCOMPARE(form.Talking_Folder->text(), FromUtf8(environment.ProgramFolder + "Sounds/"));
         QVERIFY(form.Team2Green->isChecked() && form.Team3Yellow->isChecked());
         QCOMPARE(form.Team3Green->text(), QString("Green"));
         QCOMPARE(form.Calculating->text(), QString("Calculating"));
@@ -250,7 +250,7 @@ private slots:
         // With no window manager to do it, the dialog takes the keyboard back itself.
         QTRY_COMPARE(QApplication::activeWindow(), &form);
         QCOMPARE(form.Msg1->text(), QString("Stored text"));
-        QCOMPARE(form.Msg2->text(), FromLatin1(kAdvertisingLine));
+        QCOMPARE(form.Msg2->text(), FromUtf8(kAdvertisingLine));
 
         const TTempFolder folder;
         const QString picture = QString::fromStdString((folder / "sample.png").string());

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-inline QString FromLatin1(std::string_view text) {
+inline QString FromUtf8(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Characters beyond Latin-1 become "?".
-inline std::string ToLatin1(const QString& text) {
+inline std::string ToUtf8(const QString& text) {
     return text.toLatin1().toStdString();
 }
