@@ -13,6 +13,7 @@
 #include "controls/StatusGrid.h"
 #include "core/ErrorReporter.h"
 #include "core/QtText.h"
+#include "core/TextEncoding.h"
 #include "settings/Platform.h"
 #include "settings/RegistryDef.h"
 #include "settings/Welcome.h"
@@ -34,9 +35,9 @@ namespace {
 // and all. A message longer than any screen is wide is cut to what a tip can show, as laying out
 // a megabyte of text for it would hold the display up for a second at every hover.
 QString PlainHint(std::string_view text) {
-    constexpr std::size_t kHintCharacters = 1000;
-    QString hint = FromUtf8(text.substr(0, kHintCharacters));
-    if (text.size() > kHintCharacters)
+    constexpr std::size_t kHintBytes = 1000;
+    QString hint = FromUtf8(Utf8Prefix(text, kHintBytes));
+    if (text.size() > kHintBytes)
         hint += QStringLiteral("...");
     return Qt::convertFromPlainText(hint, Qt::WhiteSpaceNormal);
 }

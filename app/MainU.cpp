@@ -211,7 +211,7 @@ void TDownload_Form::CreateTimers() {
     SpeakTimer->setInterval(TTalkingDownload::kSpeakInterval);
     connect(SpeakTimer, &QTimer::timeout, this, &TDownload_Form::SpeakTimerTimer);
     SettingsWatcher =
-        new TSettingsWatcher(QString::fromStdString(SettingsFilePath().string()), this);
+        new TSettingsWatcher(QString::fromStdU16String(SettingsFilePath().u16string()), this);
     connect(SettingsWatcher, &TSettingsWatcher::Changed, this,
             &TDownload_Form::SettingsFileChanged);
 }

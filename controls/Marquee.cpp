@@ -2,6 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/QtText.h"
+#include "core/TextEncoding.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -51,6 +52,17 @@ int TMarquee::MeasureWidth(std::string_view text) const {
             width = FMetrics.horizontalAdvance(FromUtf8(text));
         return width;
     }
+    // A character of several bytes, by its code.
+    std::size_t end = 0;
+    if (text.size() <= 4) {
+        const std::uint32_t code = NextUtf8Char(text, end);
+        if (end == text.size()) {
+            const auto [known, added] = FWideCharWidths.try_emplace(code, 0);
+            if (added)
+                known->second = FMetrics.horizontalAdvance(FromUtf8(text));
+            return known->second;
+        }
+    }
     if (FMeasuredWidth < 0 || text != FMeasuredText) {
         FMeasuredWidth = FMetrics.horizontalAdvance(FromUtf8(text));
         FMeasuredText = text;
@@ -62,6 +74,7 @@ void TMarquee::SetMetrics() {
     FCell = CellOfFont(font());
     FMetrics = QFontMetrics(font());
     FCharWidths.fill(-1);
+    FWideCharWidths.clear();
     FMeasuredWidth = -1;
 }
 
@@ -320,10 +333,14 @@ void TMarquee::paintEvent(QPaintEvent*) {
         painter.drawImage(client.topLeft(), FSurface);
         return;
     }
-    // Stopped: the start of the text, as much as reaches the right edge.
+    // Stopped: the start of the text, as much as reaches the right edge, in whole characters.
     std::string prefix;
-    while (prefix.size() < FScrollText.size() && MeasureWidth(prefix) < client.width())
-        prefix += FScrollText[prefix.size()];
+    for (std::size_t next = 0;
+         next < FScrollText.size() && MeasureWidth(prefix) < client.width();) {
+        const std::size_t start = next;
+        NextUtf8Char(FScrollText, next);
+        prefix.append(FScrollText, start, next - start);
+    }
     painter.fillRect(client, FColor);
     painter.setClipRect(client);
     painter.setFont(font());

@@ -16,7 +16,7 @@ namespace {
 constexpr double kKeptFramesMegabytes = 64;
 
 [[noreturn]] void Fail(const QString& message) {
-    // Latin-1, as every text of the program, so the caller's FromUtf8 gives it back.
+    // UTF-8, as every text of the program, so the caller's FromUtf8 gives it back.
     throw TPictureError(ToUtf8(message));
 }
 

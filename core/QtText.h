@@ -1,6 +1,7 @@
 #pragma once
 
-// Text is single-byte throughout the program; it becomes Latin-1 when it meets Qt.
+// The program's text is UTF-8 throughout; it becomes a QString only where it meets Qt, and comes
+// back from Qt as UTF-8.
 
 #include <QString>
 
@@ -8,10 +9,9 @@
 #include <string_view>
 
 inline QString FromUtf8(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Characters beyond Latin-1 become "?".
 inline std::string ToUtf8(const QString& text) {
-    return text.toLatin1().toStdString();
+    return text.toStdString();
 }

@@ -33,8 +33,6 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
-#include <QToolTip>
-#include <QValidator>
 #include <QWindow>
 
 #include <exception>
@@ -49,23 +47,6 @@ std::int32_t DialogNumber(TSettingId id, const TSettingsEnvironment& environment
 std::string DialogText(TSettingId id) {
     const TSettingDef& setting = SettingDef(id);
     return std::get<std::string>(ResolveDefault(setting, setting.DialogDefault, {}));
-}
-
-// A chosen path as the program keeps it: the system's separators, and single-byte text. A path
-// with characters beyond Latin-1 could not be stored as it is, so it is refused with a word to
-// the operator, and the result is empty.
-QString KeptPath(const QString& chosen) {
-    if (chosen.isEmpty())
-        return {};
-    const QString path = QDir::toNativeSeparators(chosen);
-    if (FromUtf8(ToUtf8(path)) != path) {
-        ReportError(QStringLiteral("Tallivue keeps file names as single-byte (Latin-1) text, and "
-                                   "this one has characters beyond it:\n%1\n\nPlease choose a "
-                                   "file whose path has none.")
-                        .arg(path));
-        return {};
-    }
-    return path;
 }
 
 // A folder with its separator at the end.
@@ -123,18 +104,6 @@ void TickColour(QButtonGroup* team, TTeamColour colour) {
     if (QAbstractButton* button = team->button(colour))
         button->setChecked(true);
 }
-
-// Lets into an edit only what the settings can keep: the program's text is single-byte.
-class TLatin1Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (const QChar c : input)
-            if (c.unicode() > 0xFF)
-                return Invalid;
-        return Acceptable;
-    }
-};
 
 } // namespace
 
@@ -198,22 +167,6 @@ void TProp_Form::ConnectHandlers() {
     connect(AboutButton, &QPushButton::clicked, this, &TProp_Form::AboutButtonClick);
     connect(SaveButton, &QPushButton::clicked, this, &TProp_Form::SaveButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &TProp_Form::CloseButtonClick);
-
-    // A character beyond Latin-1 would be saved as "?": it is not taken, and the operator is
-    // told why.
-    auto* latin1 = new TLatin1Validator(this);
-    for (int tag : {kSettingsKeyTag, kLanguageKeyTag})
-        for (QWidget* control : TaggedControls(this, tag))
-            if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-                edit->setValidator(latin1);
-                connect(edit, &QLineEdit::inputRejected, edit, [edit] {
-                    QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())),
-                                       QStringLiteral("Tallivue keeps its settings as Western "
-                                                      "European (Latin-1) text: this character "
-                                                      "cannot be kept."),
-                                       edit);
-                });
-            }
 }
 
 // What the controls show before anything is read: the dialog's defaults from the settings
@@ -400,7 +353,7 @@ void TProp_Form::GridSettingsChange() {
 }
 
 void TProp_Form::BackgroundBmpButtonClick(QObject* sender) {
-    const QString path = KeptPath(RunPicker(PictureRequest(FLastPicture)));
+    const QString path = QDir::toNativeSeparators(RunPicker(PictureRequest(FLastPicture)));
     if (path.isEmpty())
         return;
     FLastPicture = path;
@@ -414,13 +367,13 @@ void TProp_Form::BackgroundBmpButtonClick(QObject* sender) {
 }
 
 void TProp_Form::AudioFileButtonClick() {
-    const QString path = KeptPath(RunPicker(AudioRequest(Audio_File->text())));
+    const QString path = QDir::toNativeSeparators(RunPicker(AudioRequest(Audio_File->text())));
     if (!path.isEmpty())
         Audio_File->setText(path);
 }
 
 void TProp_Form::TalkingFolderButtonClick() {
-    const QString path = KeptPath(RunPicker(AudioRequest(Talking_Folder->text())));
+    const QString path = QDir::toNativeSeparators(RunPicker(AudioRequest(Talking_Folder->text())));
     if (!path.isEmpty())
         Talking_Folder->setText(FolderOf(path));
 }

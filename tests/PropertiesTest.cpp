@@ -217,14 +217,19 @@ private slots:
         QCOMPARE(form.StatusGrid1->PacksPerTeam(), 20);
         form.ShowBars->click();
         QVERIFY(!form.StatusGrid1->ShowBars());
-        // A character the settings cannot keep is not taken.
+        // Any character is taken, and a single-byte file that cannot hold it is saved as a
+        // Unicode export, as regedit writes one.
         form.Idle->setFocus();
         form.Idle->end(false);
         for (const QString& typed : {QString::fromUtf8("\xC5\x81"), QString::fromUtf8("\xC3\xA9")})
             QTest::sendKeyEvent(QTest::Click, form.Idle, Qt::Key_unknown, typed, Qt::NoModifier);
-        QCOMPARE(form.Idle->text(), QString::fromUtf8("Idle\xC3\xA9"));
+        QCOMPARE(form.Idle->text(), QString::fromUtf8("Idle\xC5\x81\xC3\xA9"));
         form.Team3Green->click();
         QCOMPARE(form.StatusGrid1->GetTeamColour(3), tcGreen);
+        form.SaveButtonClick();
+        QCOMPARE(SavedValues().at({kTallivue + "\\Language", "Idle"}),
+                 MakeStringValue("Idle\xC5\x81\xC3\xA9"));
+        QCOMPARE(SavedValues().at({kTallivue, "Team3Colour"}), MakeStringValue("Green"));
     }
 
     // About lends the display's welcome window to the modal dialog; coming back from it loads
