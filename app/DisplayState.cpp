@@ -1,5 +1,7 @@
 #include "app/DisplayState.h"
 
+#include "core/TextEncoding.h"
+
 void TDisplayState::Configure(const TSettingValues& settings) {
     FPlayingCaption = settings.Text(sPlayingGame);
     FIdleCaption = settings.Text(sIdle);
@@ -25,7 +27,7 @@ std::optional<std::int32_t> TDisplayState::ModeMessage(std::span<const std::stri
             FModeCaption = FCalculatingCaption;
         } else {
             FMode = TDisplayMode::Other;
-            FModeCaption = mode;
+            FModeCaption = Latin1ToUtf8(mode);
         }
         return std::nullopt;
     }
@@ -35,7 +37,7 @@ std::optional<std::int32_t> TDisplayState::ModeMessage(std::span<const std::stri
     // leaves the countdown as it was, rather than stopping half-way.
     FModeCaption = FPlayingCaption;
     if (fields.size() > 3)
-        FModeCaption.append(" ").append(fields[3]);
+        FModeCaption.append(" ").append(Latin1ToUtf8(fields[3]));
     if (fields.size() <= 2)
         return std::nullopt;
     const std::int32_t seconds = NumberField(fields[2]);

@@ -3,7 +3,7 @@
 #include "app/MainU.h"
 #include "controls/StatusGrid.h"
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QTimer>
 
@@ -47,5 +47,5 @@ void TFormSpeechHost::RestartSpeakTimer() {
 }
 
 void TFormSpeechHost::ReportError(const std::string& text) {
-    ::ReportError(FromLatin1(text));
+    ::ReportError(FromUtf8(text));
 }

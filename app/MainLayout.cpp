@@ -12,7 +12,8 @@
 #include "controls/Polygon.h"
 #include "controls/StatusGrid.h"
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
+#include "core/TextEncoding.h"
 #include "settings/Platform.h"
 #include "settings/RegistryDef.h"
 #include "settings/Welcome.h"
@@ -34,9 +35,9 @@ namespace {
 // and all. A message longer than any screen is wide is cut to what a tip can show, as laying out
 // a megabyte of text for it would hold the display up for a second at every hover.
 QString PlainHint(std::string_view text) {
-    constexpr std::size_t kHintCharacters = 1000;
-    QString hint = FromLatin1(text.substr(0, kHintCharacters));
-    if (text.size() > kHintCharacters)
+    constexpr std::size_t kHintBytes = 1000;
+    QString hint = FromUtf8(Utf8Prefix(text, kHintBytes));
+    if (text.size() > kHintBytes)
         hint += QStringLiteral("...");
     return Qt::convertFromPlainText(hint, Qt::WhiteSpaceNormal);
 }
@@ -77,7 +78,7 @@ void TDownload_Form::ApplySettings(TScrollRestart scroll) {
     }
     TellMissingFiles(environment);
     for (const std::string& problem : MakeSettingsUsable(FSettings, environment, Desktop()))
-        ReportOnce(FromLatin1(problem));
+        ReportOnce(FromUtf8(problem));
     FState.Configure(FSettings);
     ApplyControllerFilter();
     ApplyTalkingSettings();
@@ -115,7 +116,7 @@ void TDownload_Form::ApplyControllerFilter() {
     FReportedControllerAddress = text;
     QString names;
     for (const std::string& entry : rejected)
-        names += QStringLiteral("\n    ") + FromLatin1(entry);
+        names += QStringLiteral("\n    ") + FromUtf8(entry);
     ReportError(QStringLiteral("The setting \"ControllerAddress\" names what is not an IPv4 "
                                "address such as 192.168.1.20 (names are not looked up):%1\n%2")
                     .arg(names, filter.Addresses().empty()
@@ -136,10 +137,10 @@ void TDownload_Form::CheckTalkingFolder() {
     // Missing words are skipped one by one without a word, as an arena may leave some out; a
     // folder that is not there at all silences the whole download, which staff should hear of.
     const std::string& folder = FSettings.Text(sTalkingFolder);
-    if (FSettings.Bool(sTalkingDownload) && !QFileInfo(FromLatin1(folder)).isDir())
+    if (FSettings.Bool(sTalkingDownload) && !QFileInfo(FromUtf8(folder)).isDir())
         ReportOnce(QStringLiteral("The setting \"Talking Folder\" names %1, which is not a "
                                   "folder; the download goes on without the spoken words.")
-                       .arg(FromLatin1(folder)));
+                       .arg(FromUtf8(folder)));
 }
 
 void TDownload_Form::ReportOnce(const QString& message) {
@@ -210,7 +211,7 @@ void TDownload_Form::LayOutFullScreen(TScrollRestart scroll) {
     const bool totals = FSettings.Bool(sShowTotalPacks);
     Total_Packs_Label->setVisible(totals);
     Total_Packs_Text->setVisible(totals);
-    Total_Packs_Text->setText(FromLatin1(FSettings.Text(sTextTotalPacks)));
+    Total_Packs_Text->setText(FromUtf8(FSettings.Text(sTextTotalPacks)));
 
     TFullScreenInput in;
     in.Width = width();
@@ -275,7 +276,7 @@ void TDownload_Form::TellMissingFiles(const TSettingsEnvironment& environment) {
     for (const TSettingId id : {sBackgroundBMP, sTitle, sCenterLogo, sAudioFile}) {
         const TSettingDef& setting = SettingDef(id);
         const std::string& file = FSettings.Text(id);
-        if (file.empty() || QFileInfo::exists(FromLatin1(file)) ||
+        if (file.empty() || QFileInfo::exists(FromUtf8(file)) ||
             file == std::get<std::string>(ResolveDefault(setting, setting.Default, environment)))
             continue;
         const std::string line = "tallivue: \"" + std::string(setting.Name) + "\" names " + file +
@@ -288,7 +289,7 @@ void TDownload_Form::TellMissingFiles(const TSettingsEnvironment& environment) {
 }
 
 void TDownload_Form::LoadPicture(TGIFImage& picture, TSettingId setting) {
-    const QString file = FromLatin1(FSettings.Text(setting));
+    const QString file = FromUtf8(FSettings.Text(setting));
     // A picture that is not there is simply not shown, and a folder is no picture either.
     const QFileInfo info(file);
     if (!info.exists() || info.isDir())
@@ -298,7 +299,7 @@ void TDownload_Form::LoadPicture(TGIFImage& picture, TSettingId setting) {
     } catch (const TPictureError& failure) {
         ReportOnce(QStringLiteral("%1\n\n%2\n\nThe setting \"%3\" names it; the display keeps "
                                   "the picture it showed before, if any.")
-                       .arg(FromLatin1(failure.what()), file,
+                       .arg(FromUtf8(failure.what()), file,
                             QString::fromLatin1(SettingDef(setting).Name)));
     }
 }

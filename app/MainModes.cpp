@@ -8,7 +8,7 @@
 #include "controls/Marquee.h"
 #include "controls/MediaPlayer.h"
 #include "controls/StatusGrid.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -46,12 +46,12 @@ void TDownload_Form::ModeMessage(std::span<const std::string_view> fields) {
 }
 
 void TDownload_Form::ShowModeState() {
-    laMode->setText(FromLatin1(FState.ModeCaption()));
+    laMode->setText(FromUtf8(FState.ModeCaption()));
     StatusGrid1->setVisible(!FState.GameActive());
-    time_to_go->setText(FromLatin1(FState.Countdown()));
+    time_to_go->setText(FromUtf8(FState.Countdown()));
     time_to_go->setVisible(FState.CountdownShown());
     time_left_label->setVisible(FState.CountdownShown());
-    setWindowTitle(FromLatin1(FState.Title()));
+    setWindowTitle(FromUtf8(FState.Title()));
 }
 
 void TDownload_Form::ShowUnless(bool hidden) {
@@ -94,7 +94,7 @@ void TDownload_Form::PackStatusMessage(std::span<const std::string_view> fields)
         StatusGrid1->SetWidth(width());
     }
     Total_Packs_Label->setText(QString::number(FState.Totals().InUse));
-    setWindowTitle(FromLatin1(FState.Title()));
+    setWindowTitle(FromUtf8(FState.Title()));
 }
 
 void TDownload_Form::SpeakStatus(int team, int pack, TPackState state) {

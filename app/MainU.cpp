@@ -14,7 +14,7 @@
 #include "controls/MediaPlayer.h"
 #include "controls/Polygon.h"
 #include "controls/StatusGrid.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 #include "settings/Platform.h"
 #include "settings/Welcome.h"
 
@@ -109,7 +109,7 @@ void TDownload_Form::CreateElements() {
     back_image->SetStretch(true);
     back_image->setGeometry(0, 0, kDesignWidth, kDesignHeight);
 
-    laMode = MakeLabel(this, "laMode", FromLatin1(FState.ModeCaption()), {0, 256, kDesignWidth, 64},
+    laMode = MakeLabel(this, "laMode", FromUtf8(FState.ModeCaption()), {0, 256, kDesignWidth, 64},
                        {kArial, 48, QFont::Bold, Qt::red});
     laMode->setToolTip(QStringLiteral("The mode Game Control Centre reports"));
     Total_Packs_Label = MakeLabel(this, "Total_Packs_Label", QStringLiteral("0"),

@@ -1,7 +1,7 @@
 #pragma once
 
-// The controller's datagrams: comma-separated single-byte text, split into fields and
-// decoded without a screen, a socket or any allocation per field.
+// The controller's datagrams: comma-separated single-byte text (Latin-1, where a word is shown),
+// split into fields and decoded without a screen, a socket or any allocation per field.
 
 #include "core/Blanks.h"
 #include "core/Numbers.h"

@@ -16,7 +16,7 @@ TSettingsWatcher::TSettingsWatcher(QObject* parent, int settleMs) : QObject(pare
     connect(&FPoll, &QTimer::timeout, this, &TSettingsWatcher::Polled);
     FPoll.start();
 #else
-    FFile = QString::fromStdString(SettingsFilePath().string());
+    FFile = QString::fromStdU16String(SettingsFilePath().u16string());
     // Every change starts the wait again, so that a file is read once its writer has done.
     const auto changed = [this] {
         FSettle.start();

@@ -1,6 +1,6 @@
 #include "controls/GIFImage.h"
 
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -51,10 +51,10 @@ void TGIFImage::LoadFromFile(const QString& fileName) {
     // answer, whatever its name says.
     const QFileInfo info(fileName);
     if (info.isDir())
-        throw TPictureError(ToLatin1(QStringLiteral("This is a folder, not a picture file.")));
+        throw TPictureError(ToUtf8(QStringLiteral("This is a folder, not a picture file.")));
     if (info.exists() && !info.isFile())
         throw TPictureError(
-            ToLatin1(QStringLiteral("This is a device or a pipe, not a picture file.")));
+            ToUtf8(QStringLiteral("This is a device or a pipe, not a picture file.")));
     const QString extension = info.suffix();
     QString failure;
     PictureFormatOf(extension, failure);
@@ -62,12 +62,12 @@ void TGIFImage::LoadFromFile(const QString& fileName) {
     // file replaced or removed later does not disturb a picture on show.
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw TPictureError(ToLatin1(failure.isEmpty() ? file.errorString() : failure));
+        throw TPictureError(ToUtf8(failure.isEmpty() ? file.errorString() : failure));
     // A file larger than any picture is not read into memory; one that grew meanwhile is cut.
     CheckPictureFileSize(file.size());
     const QByteArray bytes = file.read(file.size());
     if (file.error() != QFileDevice::NoError)
-        throw TPictureError(ToLatin1(failure.isEmpty() ? file.errorString() : failure));
+        throw TPictureError(ToUtf8(failure.isEmpty() ? file.errorString() : failure));
     LoadFromData(bytes, extension);
 }
 
@@ -81,7 +81,7 @@ void TGIFImage::LoadFromData(const QByteArray& bytes, const QString& extension) 
         movie = std::make_unique<QMovie>(movieData.get(), "gif");
         movie->setCacheMode(first.FramesFit ? QMovie::CacheAll : QMovie::CacheNone);
         if (!movie->isValid())
-            throw TPictureError(ToLatin1(movie->lastErrorString()));
+            throw TPictureError(ToUtf8(movie->lastErrorString()));
     }
 
     // Nothing below fails: the old picture goes only now.

@@ -1,7 +1,8 @@
 #include "controls/Marquee.h"
 
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
+#include "core/TextEncoding.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -48,11 +49,22 @@ int TMarquee::MeasureWidth(std::string_view text) const {
     if (text.size() == 1) {
         int& width = FCharWidths[static_cast<unsigned char>(text[0])];
         if (width < 0)
-            width = FMetrics.horizontalAdvance(FromLatin1(text));
+            width = FMetrics.horizontalAdvance(FromUtf8(text));
         return width;
     }
+    // A character of several bytes, by its code.
+    std::size_t end = 0;
+    if (text.size() <= 4) {
+        const std::uint32_t code = NextUtf8Char(text, end);
+        if (end == text.size()) {
+            const auto [known, added] = FWideCharWidths.try_emplace(code, 0);
+            if (added)
+                known->second = FMetrics.horizontalAdvance(FromUtf8(text));
+            return known->second;
+        }
+    }
     if (FMeasuredWidth < 0 || text != FMeasuredText) {
-        FMeasuredWidth = FMetrics.horizontalAdvance(FromLatin1(text));
+        FMeasuredWidth = FMetrics.horizontalAdvance(FromUtf8(text));
         FMeasuredText = text;
     }
     return FMeasuredWidth;
@@ -62,6 +74,7 @@ void TMarquee::SetMetrics() {
     FCell = CellOfFont(font());
     FMetrics = QFontMetrics(font());
     FCharWidths.fill(-1);
+    FWideCharWidths.clear();
     FMeasuredWidth = -1;
 }
 
@@ -246,7 +259,7 @@ void TMarquee::StyleStep(bool reset) {
         painter.setClipRect(band);
         painter.fillRect(band, FColor);
         if (strip.Shown)
-            FStamp.Draw(painter, FromLatin1(strip.Text), strip.X, band.top(), band.height(),
+            FStamp.Draw(painter, FromUtf8(strip.Text), strip.X, band.top(), band.height(),
                         FCell.Ascent, font(), FontColor(), FColor);
         painter.end();
         update(band.translated(contentsRect().topLeft()));
@@ -320,17 +333,21 @@ void TMarquee::paintEvent(QPaintEvent*) {
         painter.drawImage(client.topLeft(), FSurface);
         return;
     }
-    // Stopped: the start of the text, as much as reaches the right edge.
+    // Stopped: the start of the text, as much as reaches the right edge, in whole characters.
     std::string prefix;
-    while (prefix.size() < FScrollText.size() && MeasureWidth(prefix) < client.width())
-        prefix += FScrollText[prefix.size()];
+    for (std::size_t next = 0;
+         next < FScrollText.size() && MeasureWidth(prefix) < client.width();) {
+        const std::size_t start = next;
+        NextUtf8Char(FScrollText, next);
+        prefix.append(FScrollText, start, next - start);
+    }
     painter.fillRect(client, FColor);
     painter.setClipRect(client);
     painter.setFont(font());
     painter.setPen(FontColor());
     painter.drawText(
         QPoint(client.left(), client.top() + CenteredTop(FCell.Height()) + FCell.Ascent),
-        FromLatin1(prefix));
+        FromUtf8(prefix));
 }
 
 void TMarquee::changeEvent(QEvent* event) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 enum TBorderStyle : std::uint8_t { bsNone, bsSingle };
 
@@ -132,8 +133,10 @@ private:
     TCellFont FCell;
     QFontMetrics FMetrics{QFont()};
     // Each step measures single characters and the strip's window, which changes by a character
-    // every few steps: both kinds are remembered until the font changes.
+    // every few steps: both kinds are remembered until the font changes. Characters of one
+    // byte by that byte, longer ones by their code.
     mutable std::array<int, 256> FCharWidths{};
+    mutable std::unordered_map<std::uint32_t, int> FWideCharWidths;
     mutable std::string FMeasuredText;
     mutable int FMeasuredWidth = -1;
     TTextStamp FStamp;

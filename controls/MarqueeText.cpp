@@ -1,5 +1,7 @@
 #include "controls/MarqueeText.h"
 
+#include "core/TextEncoding.h"
+
 std::string FilterControlCodes(std::string_view text, char newControlCode) {
     std::string filtered;
     filtered.reserve(text.size());
@@ -14,8 +16,17 @@ std::string FilterControlCodes(std::string_view text, char newControlCode) {
 
 namespace {
 
-int CharWidth(const TMeasureWidth& measure, char c) {
-    return measure(std::string_view(&c, 1));
+// The character that begins at byte `i`, which must begin one.
+std::string_view CharAt(std::string_view text, std::size_t i) {
+    std::size_t end = i;
+    NextUtf8Char(text, end);
+    return text.substr(i, end - i);
+}
+
+// The character that ends at byte `end`, which must end one.
+std::string_view CharBefore(std::string_view text, std::size_t end) {
+    const std::size_t start = Utf8CharStart(text, end);
+    return text.substr(start, end - start);
 }
 
 // Drops the characters that lie wholly left of the client area from the front of `window`,
@@ -23,11 +34,12 @@ int CharWidth(const TMeasureWidth& measure, char c) {
 void DropLeftOfClient(std::string& window, int& pos, const TMeasureWidth& measure) {
     std::size_t dropped = 0;
     while (dropped < window.size()) {
-        const int width = CharWidth(measure, window[dropped]);
+        const std::string_view c = CharAt(window, dropped);
+        const int width = measure(c);
         if (width + pos >= 0)
             break;
         pos += width;
-        ++dropped;
+        dropped += c.size();
     }
     window.erase(0, dropped);
 }
@@ -50,21 +62,24 @@ TStripText TMarqueeStyles::ScrollStep(bool reset, std::string_view text, int amo
     // The band repeats the text without end, so the filling stops only on reaching the right
     // edge; a text that measures nothing at all would never get there: a whole round of it that
     // adds no width ends the filling.
+    // A text changed under the run takes its next character from its start again.
+    if (FScrollNext > text.size() || !IsUtf8CharStart(text, FScrollNext - 1))
+        FScrollNext = 1;
     int widthBeforeRound = measure(FScrollWindow);
     std::size_t addedThisRound = 0;
     for (int width = widthBeforeRound; width + FScrollPos < clientWidth;
          width = measure(FScrollWindow)) {
-        if (addedThisRound == text.size()) {
+        if (addedThisRound >= text.size()) {
             if (width <= widthBeforeRound)
                 break;
             widthBeforeRound = width;
             addedThisRound = 0;
         }
+        const std::string_view c = CharAt(text, FScrollNext - 1);
+        FScrollWindow += c;
+        addedThisRound += c.size();
+        FScrollNext += static_cast<std::uint32_t>(c.size());
         if (FScrollNext > text.size())
-            FScrollNext = 1; // the text was shortened under the run
-        FScrollWindow += text[FScrollNext - 1];
-        ++addedThisRound;
-        if (++FScrollNext > text.size())
             FScrollNext = 1;
     }
     return {FScrollWindow, FScrollPos, true};
@@ -76,7 +91,7 @@ TStripText TMarqueeStyles::BlinkStep(bool reset, std::string_view text, int clie
         FBlinkOn = false;
         FBlinkWindow = text;
         while (!FBlinkWindow.empty() && measure(FBlinkWindow) > clientWidth)
-            FBlinkWindow.pop_back();
+            FBlinkWindow.resize(Utf8CharStart(FBlinkWindow, FBlinkWindow.size()));
     }
     if (text.empty())
         return {};
@@ -107,11 +122,20 @@ TStripText TMarqueeStyles::BounceStep(bool reset, std::string_view text, int amo
 }
 
 bool TMarqueeStyles::BounceStateFits(std::string_view text) const {
-    // Moving left the window ends just before the index, moving right it starts just after it.
+    // Moving left the window ends just before the index, moving right it starts just after it;
+    // either way it begins and ends between characters of the text.
     const std::size_t size = FBounceWindow.size();
-    if (FBounceDir == 1)
-        return FBounceIndex >= 1 && FBounceIndex <= text.size() + 1 && size < FBounceIndex;
-    return FBounceIndex <= text.size() && size <= text.size() - FBounceIndex;
+    std::size_t first = 0;
+    if (FBounceDir == 1) {
+        if (FBounceIndex < 1 || FBounceIndex > text.size() + 1 || size >= FBounceIndex)
+            return false;
+        first = FBounceIndex - 1 - size;
+    } else {
+        if (FBounceIndex > text.size() || size > text.size() - FBounceIndex)
+            return false;
+        first = FBounceIndex;
+    }
+    return IsUtf8CharStart(text, first) && IsUtf8CharStart(text, first + size);
 }
 
 void TMarqueeStyles::BounceFitting(std::string_view text, int amount, int clientWidth,
@@ -144,8 +168,9 @@ void TMarqueeStyles::BounceLeft(std::string_view text, int amount, int clientWid
         DropLeftOfClient(FBounceWindow, FBouncePos, measure);
     while (measure(FBounceWindow) + FBouncePos < clientWidth) {
         if (FBounceIndex <= text.size()) {
-            FBounceWindow += text[FBounceIndex - 1];
-            ++FBounceIndex;
+            const std::string_view c = CharAt(text, FBounceIndex - 1);
+            FBounceWindow += c;
+            FBounceIndex += static_cast<std::uint32_t>(c.size());
         } else {
             // The end of the text is inside the right edge: back the other way.
             FBounceDir = -1;
@@ -158,16 +183,18 @@ void TMarqueeStyles::BounceLeft(std::string_view text, int amount, int clientWid
 void TMarqueeStyles::BounceRight(std::string_view text, int amount, int clientWidth,
                                  const TMeasureWidth& measure) {
     FBouncePos += amount;
-    while (!FBounceWindow.empty() &&
-           measure(FBounceWindow) + FBouncePos - CharWidth(measure, FBounceWindow.back()) >
-               clientWidth)
-        FBounceWindow.pop_back();
+    while (!FBounceWindow.empty()) {
+        const std::string_view last = CharBefore(FBounceWindow, FBounceWindow.size());
+        if (measure(FBounceWindow) + FBouncePos - measure(last) <= clientWidth)
+            break;
+        FBounceWindow.resize(FBounceWindow.size() - last.size());
+    }
     while (FBouncePos > 0) {
         if (FBounceIndex >= 1) {
-            const char c = text[FBounceIndex - 1];
-            FBounceWindow.insert(FBounceWindow.begin(), c);
-            FBouncePos -= CharWidth(measure, c);
-            --FBounceIndex;
+            const std::string_view c = CharBefore(text, FBounceIndex);
+            FBounceWindow.insert(0, c);
+            FBouncePos -= measure(c);
+            FBounceIndex -= static_cast<std::uint32_t>(c.size());
         } else {
             // The start of the text is inside the left edge: back the other way.
             FBounceDir = 1;

@@ -3,6 +3,7 @@
 // The scroll message's text model: the filtering of control codes, and the three styles' text
 // windows. Which characters are in the strip, and where the first one starts, is worked out
 // here without a screen, through a measuring function that gives a string's width in pixels.
+// Texts are UTF-8: every window takes, measures and drops whole characters, never a part of one.
 
 #include <cstdint>
 #include <functional>
@@ -15,7 +16,8 @@ enum TScrollStyle : std::uint8_t { ssScroll = 0, ssBlink = 1, ssBounce = 2 };
 // never as the sum of their characters.
 using TMeasureWidth = std::function<int(std::string_view text)>;
 
-// Characters 0 to 31 become `newControlCode`, or are dropped when that is code 0.
+// Characters 0 to 31 become `newControlCode`, or are dropped when that is code 0. No byte of a
+// longer UTF-8 character lies below 128, so the others stay whole.
 std::string FilterControlCodes(std::string_view text, char newControlCode);
 
 // What one step puts into the strip: `Text` with its left edge at `X`, or nothing.
@@ -26,8 +28,8 @@ struct TStripText {
 };
 
 // The state of every style; each style keeps its own, untouched while another style runs.
-// Positions are pixels of the client area; indexes are 1-based, as the characters of a text
-// are counted.
+// Positions are pixels of the client area; indexes count the bytes of a text from 1 and always
+// fall between its characters.
 class TMarqueeStyles {
 public:
     // Each step performs its reset when asked, even for an empty text; it moves only a text

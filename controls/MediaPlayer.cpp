@@ -1,7 +1,7 @@
 #include "controls/MediaPlayer.h"
 
 #include "controls/SoundHeader.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -117,6 +117,16 @@ std::string HeaderProblem(const QString& fileName) {
                               });
 }
 
+// A file name as SDL opens it: on Windows always UTF-8, which it turns into the system's own
+// wide characters; elsewhere in the file system's encoding.
+QByteArray SdlFileName(const QString& fileName) {
+#ifdef _WIN32
+    return fileName.toUtf8();
+#else
+    return QFile::encodeName(fileName);
+#endif
+}
+
 } // namespace
 
 TMediaPlayer::TMediaPlayer(QObject* parent) : QObject(parent) {}
@@ -146,15 +156,14 @@ void TMediaPlayer::Open() {
             Mix_AllocateChannels(channel + 1);
         FChannel = channel;
     }
-    // File names are Latin-1 inside the program; the file system wants its own encoding.
-    const QString name = FromLatin1(FFileName);
+    const QString name = FromUtf8(FFileName);
     // The decoders read on while they find no sound in the bytes: a device such as /dev/zero
     // would hold the display for many seconds, and a pipe might never answer.
     const QFileInfo info(name);
     if (info.exists() && !info.isFile())
         throw TMediaError("The sound file " + FFileName +
                           " cannot be opened: it is a folder, a device or a pipe, not a file.");
-    const QByteArray path = QFile::encodeName(name);
+    const QByteArray path = SdlFileName(name);
     if (const std::string problem = HeaderProblem(name); !problem.empty())
         throw TMediaError("The sound file " + FFileName + " cannot be opened: " + problem + ".");
     // SDL keeps its last error until another replaces it: each loader starts from none, so
@@ -177,7 +186,7 @@ void TMediaPlayer::Open() {
 }
 
 bool TMediaPlayer::SoundFileExists(const std::string& fileName) const {
-    return QFileInfo(FromLatin1(fileName)).isFile();
+    return QFileInfo(FromUtf8(fileName)).isFile();
 }
 
 bool TMediaPlayer::Play() {

@@ -1,6 +1,6 @@
 #include "controls/PictureReader.h"
 
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -16,8 +16,8 @@ namespace {
 constexpr double kKeptFramesMegabytes = 64;
 
 [[noreturn]] void Fail(const QString& message) {
-    // Latin-1, as every text of the program, so the caller's FromLatin1 gives it back.
-    throw TPictureError(ToLatin1(message));
+    // UTF-8, as every text of the program, so the caller's FromUtf8 gives it back.
+    throw TPictureError(ToUtf8(message));
 }
 
 // The memory a picture of `size` takes, in megabytes: at 32 bits a pixel, as the screen shows it,

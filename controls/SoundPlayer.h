@@ -3,8 +3,7 @@
 // The media player as its callers see it: a file name, open, play and close, with one
 // completion report per play delivered later on the caller's thread. The talking download is
 // written against this, so it can be tested with a player that only records. File names are
-// single-byte (Latin-1) texts, as all texts of the program; the player encodes them for the
-// file system.
+// UTF-8 texts, as all texts of the program; the player encodes them for the file system.
 
 #include <stdexcept>
 #include <string>

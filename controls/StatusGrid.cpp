@@ -1,7 +1,7 @@
 #include "controls/StatusGrid.h"
 
 #include "controls/Fonts.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -210,8 +210,8 @@ void TStatusGrid::Paint(QPainter& canvas) {
         if (FShowCaptions) {
             drawCellText(downloaded, 2, 3, 0, K, kWhite);
             drawCellText(played, 2, 3, 0, K + 3, kWhite);
-            drawCellText(FromLatin1(FDownloadedCaption), 0.666, 3, 2, K, kWhite);
-            drawCellText(FromLatin1(FPlayedCaption), 0.666, 3, 2, K + 3, kWhite);
+            drawCellText(FromUtf8(FDownloadedCaption), 0.666, 3, 2, K, kWhite);
+            drawCellText(FromUtf8(FPlayedCaption), 0.666, 3, 2, K + 3, kWhite);
         } else {
             drawCellText(downloaded, 3, 3, 0, K, kWhite);
             drawCellText(played, 3, 3, 0, K + 3, kWhite);

@@ -4,6 +4,20 @@
 
 namespace {
 
+bool IsContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The nearest byte before `i` that is no continuation byte, within the three a character may
+// hold, or `i` when there is none.
+std::size_t LeadBefore(std::string_view text, std::size_t i) {
+    for (std::size_t k = i; k > 0 && i - k < 4;) {
+        if (!IsContinuation(text[--k]))
+            return k;
+    }
+    return i;
+}
+
 void AppendUtf16(std::string& out, std::uint32_t code) {
     const auto unit = [&](std::uint32_t u) {
         out += static_cast<char>(u & 0xFF);
@@ -124,4 +138,49 @@ std::size_t Utf8CharCount(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++count)
         NextUtf8Char(text, i);
     return count;
+}
+
+// A well-formed sequence is a lead byte and continuation bytes only, so every other byte begins a
+// character, and a continuation byte ends one only where the sequence of its lead ends.
+std::size_t Utf8CharStart(std::string_view text, std::size_t end) {
+    if (end == 0)
+        return 0;
+    const std::size_t lead = LeadBefore(text, end);
+    std::size_t after = lead;
+    if (lead < end && (NextUtf8Char(text, after), after == end))
+        return lead;
+    return end - 1;
+}
+
+bool IsUtf8CharStart(std::string_view text, std::size_t i) {
+    if (i == 0 || i >= text.size() || !IsContinuation(text[i]))
+        return true;
+    const std::size_t lead = LeadBefore(text, i);
+    if (lead == i)
+        return true;
+    std::size_t after = lead;
+    NextUtf8Char(text, after);
+    return after <= i;
+}
+
+std::string_view Utf8Prefix(std::string_view text, std::size_t bytes) {
+    if (bytes >= text.size())
+        return text;
+    while (!IsUtf8CharStart(text, bytes))
+        --bytes;
+    return text.substr(0, bytes);
+}
+
+std::string WithoutLoneSurrogates(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const std::uint32_t code = NextUtf8Char(text, i);
+        if (code >= 0xD800 && code < 0xE000 && i - start == 3)
+            AppendUtf8(out, 0xFFFD);
+        else
+            out.append(text, start, i - start);
+    }
+    return out;
 }

@@ -1,7 +1,7 @@
 #include "settings/Platform.h"
 
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 #include "settings/RegFileStore.h"
 
 #ifdef _WIN32
@@ -49,7 +49,7 @@ std::string SettingsStamp() {
 }
 #else
 std::string SettingsStamp() {
-    const QFileInfo info(QString::fromStdString(SettingsFilePath().string()));
+    const QFileInfo info(QString::fromStdU16String(SettingsFilePath().u16string()));
     if (!info.exists())
         return {};
     // The change time too: a file renamed into place is new here even when it is alike.
@@ -64,7 +64,7 @@ std::unique_ptr<TRegistryStore> PlatformRegistryStore() {
     auto store = std::make_unique<TWinRegistryStore>();
 #else
     auto store = std::make_unique<TRegFileStore>(
-        SettingsFilePath(), [](const std::string& message) { ReportError(FromLatin1(message)); });
+        SettingsFilePath(), [](const std::string& message) { ReportError(FromUtf8(message)); });
 #endif
     // A regedit export from a 64-bit Windows PC on which the 32-bit display ran holds the
     // settings under WOW6432Node, where Windows put them for it; on that PC itself the 64-bit
@@ -83,7 +83,7 @@ bool PrepareSettingsForAllUsers(std::string& error) {
 TSettingsEnvironment PlatformSettingsEnvironment() {
     TSettingsEnvironment environment;
     environment.ProgramFolder =
-        ToLatin1(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/"));
+        ToUtf8(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/"));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         environment.ScreenWidth = screen->geometry().width();
         environment.ScreenHeight = screen->geometry().height();

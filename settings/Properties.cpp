@@ -9,7 +9,7 @@
 #include "controls/SpinEdit.h"
 #include "controls/StatusGrid.h"
 #include "core/ErrorReporter.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 #include "settings/ControlTags.h"
 #include "settings/Platform.h"
 #include "settings/RegistryDef.h"
@@ -33,8 +33,6 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
-#include <QToolTip>
-#include <QValidator>
 #include <QWindow>
 
 #include <exception>
@@ -49,23 +47,6 @@ std::int32_t DialogNumber(TSettingId id, const TSettingsEnvironment& environment
 std::string DialogText(TSettingId id) {
     const TSettingDef& setting = SettingDef(id);
     return std::get<std::string>(ResolveDefault(setting, setting.DialogDefault, {}));
-}
-
-// A chosen path as the program keeps it: the system's separators, and single-byte text. A path
-// with characters beyond Latin-1 could not be stored as it is, so it is refused with a word to
-// the operator, and the result is empty.
-QString KeptPath(const QString& chosen) {
-    if (chosen.isEmpty())
-        return {};
-    const QString path = QDir::toNativeSeparators(chosen);
-    if (FromLatin1(ToLatin1(path)) != path) {
-        ReportError(QStringLiteral("Tallivue keeps file names as single-byte (Latin-1) text, and "
-                                   "this one has characters beyond it:\n%1\n\nPlease choose a "
-                                   "file whose path has none.")
-                        .arg(path));
-        return {};
-    }
-    return path;
 }
 
 // A folder with its separator at the end.
@@ -123,18 +104,6 @@ void TickColour(QButtonGroup* team, TTeamColour colour) {
     if (QAbstractButton* button = team->button(colour))
         button->setChecked(true);
 }
-
-// Lets into an edit only what the settings can keep: the program's text is single-byte.
-class TLatin1Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (const QChar c : input)
-            if (c.unicode() > 0xFF)
-                return Invalid;
-        return Acceptable;
-    }
-};
 
 } // namespace
 
@@ -198,22 +167,6 @@ void TProp_Form::ConnectHandlers() {
     connect(AboutButton, &QPushButton::clicked, this, &TProp_Form::AboutButtonClick);
     connect(SaveButton, &QPushButton::clicked, this, &TProp_Form::SaveButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &TProp_Form::CloseButtonClick);
-
-    // A character beyond Latin-1 would be saved as "?": it is not taken, and the operator is
-    // told why.
-    auto* latin1 = new TLatin1Validator(this);
-    for (int tag : {kSettingsKeyTag, kLanguageKeyTag})
-        for (QWidget* control : TaggedControls(this, tag))
-            if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-                edit->setValidator(latin1);
-                connect(edit, &QLineEdit::inputRejected, edit, [edit] {
-                    QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())),
-                                       QStringLiteral("Tallivue keeps its settings as Western "
-                                                      "European (Latin-1) text: this character "
-                                                      "cannot be kept."),
-                                       edit);
-                });
-            }
 }
 
 // What the controls show before anything is read: the dialog's defaults from the settings
@@ -229,7 +182,7 @@ void TProp_Form::SetDesignValues(const TSettingsEnvironment& environment) {
         else if (auto* list = qobject_cast<QComboBox*>(control))
             list->setCurrentIndex(-1);
         else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            edit->setText(FromLatin1(std::get<std::string>(value)));
+            edit->setText(FromUtf8(std::get<std::string>(value)));
         else if (auto* spin = qobject_cast<TSpinEdit*>(control))
             spin->SetValue(std::get<std::int32_t>(value));
     }
@@ -274,7 +227,7 @@ void TProp_Form::FormActivate() {
             registry.CloseKey();
         }
     } catch (const std::exception& failure) {
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
     }
     // Texts read from their beginning.
     for (int tag : {kSettingsKeyTag, kLanguageKeyTag})
@@ -291,19 +244,19 @@ void TProp_Form::LoadSamplePicture(const QString& fileName) {
     try {
         SampleIMG->LoadFromFile(fileName);
     } catch (const TPictureError& failure) {
-        ReportError(QStringLiteral("%1\n\n%2").arg(FromLatin1(failure.what()), fileName));
+        ReportError(QStringLiteral("%1\n\n%2").arg(FromUtf8(failure.what()), fileName));
     }
 }
 
 void TProp_Form::OpenTrialSound() {
-    const std::string fileName = ToLatin1(Audio_File->text());
+    const std::string fileName = ToUtf8(Audio_File->text());
     MediaPlayer1->SetFileName(fileName);
     if (!MediaPlayer1->SoundFileExists(fileName))
         return;
     try {
         MediaPlayer1->Open();
     } catch (const TMediaError& failure) {
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
     }
 }
 
@@ -327,7 +280,7 @@ void TProp_Form::SaveButtonClick() {
         registry.CloseKey();
     } catch (const std::exception& failure) {
         // Values written so far stay; the display keeps its present layout.
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
         accept();
         return;
     }
@@ -398,7 +351,7 @@ void TProp_Form::GridSettingsChange() {
 }
 
 void TProp_Form::BackgroundBmpButtonClick(QObject* sender) {
-    const QString path = KeptPath(RunPicker(PictureRequest(FLastPicture)));
+    const QString path = QDir::toNativeSeparators(RunPicker(PictureRequest(FLastPicture)));
     if (path.isEmpty())
         return;
     FLastPicture = path;
@@ -412,13 +365,13 @@ void TProp_Form::BackgroundBmpButtonClick(QObject* sender) {
 }
 
 void TProp_Form::AudioFileButtonClick() {
-    const QString path = KeptPath(RunPicker(AudioRequest(Audio_File->text())));
+    const QString path = QDir::toNativeSeparators(RunPicker(AudioRequest(Audio_File->text())));
     if (!path.isEmpty())
         Audio_File->setText(path);
 }
 
 void TProp_Form::TalkingFolderButtonClick() {
-    const QString path = KeptPath(RunPicker(AudioRequest(Talking_Folder->text())));
+    const QString path = QDir::toNativeSeparators(RunPicker(AudioRequest(Talking_Folder->text())));
     if (!path.isEmpty())
         Talking_Folder->setText(FolderOf(path));
 }
@@ -429,13 +382,13 @@ void TProp_Form::PlayButtonClick() {
         return;
     }
     try {
-        MediaPlayer1->SetFileName(ToLatin1(Audio_File->text()));
+        MediaPlayer1->SetFileName(ToUtf8(Audio_File->text()));
         MediaPlayer1->Open();
         if (!MediaPlayer1->Play())
             ReportError(
                 QStringLiteral("The sound file %1 cannot be played.").arg(Audio_File->text()));
     } catch (const TMediaError& failure) {
-        ReportError(FromLatin1(failure.what()));
+        ReportError(FromUtf8(failure.what()));
     }
 }
 

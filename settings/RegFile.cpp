@@ -213,7 +213,7 @@ private:
         TRegFileKey& key = *FDocument.FindKey(FKey);
         if (rest == "-") {
             std::erase_if(key.Values,
-                          [&](const TRegFileValue& v) { return SameRegFileName(v.Name, name); });
+                          [&](const TRegFileValue& v) { return SameRegName(v.Name, name); });
             return;
         }
         const TRegValue value = ParseData(rest, name);
@@ -333,15 +333,39 @@ bool HexFormKeeps(std::string_view text, TRegFileVersion version) {
     return back == text;
 }
 
-std::string FormatValue(const TRegFileValue& value, TRegFileVersion version) {
-    std::string line = value.Name.empty() ? "@=" : Quote(value.Name) + "=";
-    const std::string& data = value.Value.Data;
-    const std::uint32_t type = value.Value.Type;
+// Whether a value is written in the hex(n): form rather than as a quoted text or a dword:.
+bool InHexForm(const TRegValue& value, TRegFileVersion version) {
+    const std::string& data = value.Data;
+    if (value.Type == kRegDword && data.size() == 4)
+        return false;
+    if (value.Type != kRegSz)
+        return true;
     // A line cannot hold a line break; a zero byte it can, but the hexadecimal form shows it
     // plainly, wherever that form keeps every character of the text.
     const bool lineBreak = data.find_first_of("\r\n") != data.npos;
     const bool zero = data.find('\0') != data.npos;
-    if (type == kRegSz && !lineBreak && (!zero || !HexFormKeeps(data, version)))
+    return lineBreak || (zero && HexFormKeeps(data, version));
+}
+
+bool FitsSingleBytes(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80)
+            ++i;
+        else if (NextUtf8Char(text, i) > 0xFF)
+            return false;
+    }
+    return true;
+}
+
+bool AllFitSingleBytes(const std::vector<std::string>& lines) {
+    return std::all_of(lines.begin(), lines.end(), FitsSingleBytes);
+}
+
+std::string FormatValue(const TRegFileValue& value, TRegFileVersion version) {
+    std::string line = value.Name.empty() ? "@=" : Quote(value.Name) + "=";
+    const std::string& data = value.Value.Data;
+    const std::uint32_t type = value.Value.Type;
+    if (type == kRegSz && !InHexForm(value.Value, version))
         return line + Quote(data);
     if (type == kRegDword && data.size() == 4) {
         char number[16];
@@ -378,7 +402,7 @@ std::string FormatValue(const TRegFileValue& value, TRegFileVersion version) {
 
 TRegFileValue* TRegFileKey::FindValue(std::string_view name) {
     for (TRegFileValue& value : Values)
-        if (SameRegFileName(value.Name, name))
+        if (SameRegName(value.Name, name))
             return &value;
     return nullptr;
 }
@@ -396,7 +420,7 @@ void TRegFileKey::SetValue(std::string_view name, const TRegValue& value) {
 
 TRegFileKey* TRegDocument::FindKey(std::string_view path) {
     for (TRegFileKey& key : Keys)
-        if (SameRegFileName(key.Path, path))
+        if (SameRegName(key.Path, path))
             return &key;
     return nullptr;
 }
@@ -408,7 +432,7 @@ const TRegFileKey* TRegDocument::FindKey(std::string_view path) const {
 namespace {
 
 bool IsAtOrBelow(std::string_view keyPath, std::string_view path) {
-    return SameRegFileName(keyPath.substr(0, path.size()), path) &&
+    return SameRegName(keyPath.substr(0, path.size()), path) &&
            (keyPath.size() == path.size() || keyPath[path.size()] == '\\');
 }
 
@@ -476,22 +500,23 @@ std::string FormatRegFile(const TRegDocument& document) {
     return EncodeFile(out, document.Encoding);
 }
 
-bool SameRegFileName(std::string_view a, std::string_view b) {
-    // A letter and its capital are as long in UTF-8: names of different lengths differ.
-    if (a.size() != b.size())
+bool FormatKeepsAllText(const TRegDocument& document) {
+    const bool singleByteFile = document.Encoding == TRegFileEncoding::SingleByte;
+    const bool singleByteHex = document.Version == TRegFileVersion::Regedit4;
+    if (singleByteFile && !AllFitSingleBytes(document.TrailingComments))
         return false;
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[j]);
-        if (x < 0x80 && y < 0x80) {
-            if (FoldRegLetter(x) != FoldRegLetter(y))
-                return false;
-            ++i, ++j;
-        } else if (FoldRegLetter(NextUtf8Char(a, i)) != FoldRegLetter(NextUtf8Char(b, j))) {
+    for (const TRegFileKey& key : document.Keys) {
+        if (singleByteFile && !(FitsSingleBytes(key.Path) && AllFitSingleBytes(key.Comments)))
             return false;
+        for (const TRegFileValue& value : key.Values) {
+            if (singleByteFile &&
+                !(FitsSingleBytes(value.Name) && AllFitSingleBytes(value.Comments)))
+                return false;
+            const bool singleBytes =
+                singleByteFile || (singleByteHex && InHexForm(value.Value, document.Version));
+            if (IsTextType(value.Value.Type) && singleBytes && !FitsSingleBytes(value.Value.Data))
+                return false;
         }
     }
-    return i == a.size() && j == b.size();
+    return true;
 }

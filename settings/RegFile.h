@@ -8,8 +8,9 @@
 // Comment lines travel with the key or value after them, so an operator's notes survive a
 // rewrite.
 //
-// Inside the document all text is UTF-8: key paths, value names, comments and the data of the
-// text types. The program's own text is Latin-1; converting between the two is the store's job.
+// Inside the document all text is UTF-8, as the program's own: key paths, value names, comments
+// and the data of the text types. A surrogate that stood alone in a UTF-16 file is kept encoded on
+// its own, so that it goes back as it came.
 
 #include "core/TextEncoding.h"
 #include "settings/RegistryStore.h"
@@ -17,9 +18,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// SameRegName for the document's UTF-8 text: ASCII and Latin-1 letters without regard to case.
-bool SameRegFileName(std::string_view a, std::string_view b);
 
 struct TRegFileValue {
     std::vector<std::string> Comments; // whole lines, ";" included
@@ -69,3 +67,6 @@ bool ParseRegFile(std::string_view bytes, TRegDocument& document, TRegParseError
 // lines as the editor writes them, and texts with line breaks are written in their hexadecimal
 // form. A single-byte file gets "?" for each character beyond Latin-1.
 std::string FormatRegFile(const TRegDocument& document);
+
+// Whether FormatRegFile writes every character the document holds, none of them as "?".
+bool FormatKeepsAllText(const TRegDocument& document);

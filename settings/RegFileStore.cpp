@@ -1,5 +1,7 @@
 #include "settings/RegFileStore.h"
 
+#include "core/TextEncoding.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -27,6 +29,12 @@
 
 namespace {
 
+// A path as the program's text, UTF-8 on every system.
+std::string PathText(const std::filesystem::path& file) {
+    const std::u8string text = file.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // One report for each content of a file that cannot be read, however many times the settings
 // are read: the display re-reads them at every activation and whenever the file changes. Once the
 // file reads well again, the same damage later is news again.
@@ -34,11 +42,11 @@ class TReportedProblems {
 public:
     bool First(const std::filesystem::path& file, const std::string& problem) {
         const std::lock_guard lock(FGuard);
-        return FReported[file.string()].insert(std::hash<std::string>{}(problem)).second;
+        return FReported[PathText(file)].insert(std::hash<std::string>{}(problem)).second;
     }
     void Forget(const std::filesystem::path& file) {
         const std::lock_guard lock(FGuard);
-        FReported.erase(file.string());
+        FReported.erase(PathText(file));
     }
 
 private:
@@ -288,7 +296,7 @@ void TRegFileStore::Load(const TProblemReporter& reporter) {
         problem << std::strerror(reason);
     } else if (!ParseRegFile(content, FDocument, parseError)) {
         FCondition = TCondition::Damaged;
-        problem << "line " << parseError.Line << ": " << Utf8ToLatin1(parseError.Message);
+        problem << "line " << parseError.Line << ": " << parseError.Message;
     } else {
         ReportedProblems().Forget(FFile);
         return;
@@ -306,7 +314,7 @@ void TRegFileStore::Load(const TProblemReporter& reporter) {
               "read none) and leaves the file as it is: the settings cannot be saved until the "
               "file can be read again.";
     if (reporter && ReportedProblems().First(FFile, problem.str() + '\0' + content))
-        reporter("Tallivue cannot read its settings file\n" + FFile.string() + "\n(" +
+        reporter("Tallivue cannot read its settings file\n" + PathText(FFile) + "\n(" +
                  problem.str() + ").\n\n" + consequence);
 }
 
@@ -314,10 +322,14 @@ bool TRegFileStore::KeepDamagedFileAside(const std::filesystem::path& target) {
     std::error_code error;
     if (!std::filesystem::exists(target, error))
         return !error;
-    const std::string stem = target.string() + ".damaged-" + Timestamp();
-    std::filesystem::path aside = stem;
-    for (int n = 2; std::filesystem::exists(aside, error); ++n)
-        aside = stem + "-" + std::to_string(n);
+    // Added to the path as it stands, which Windows keeps in wide characters.
+    const std::string stem = ".damaged-" + Timestamp();
+    std::filesystem::path aside = target;
+    aside += stem;
+    for (int n = 2; std::filesystem::exists(aside, error); ++n) {
+        aside = target;
+        aside += stem + "-" + std::to_string(n);
+    }
     std::filesystem::rename(target, aside, error);
     if (error)
         return false;
@@ -336,15 +348,26 @@ bool TRegFileStore::Save() {
             return false;
         FCondition = TCondition::Usable;
     }
-    if (!ReplaceFile(*target, FormatRegFile(FDocument)))
-        return false;
-    ReportedProblems().Forget(FFile);
-    return true;
+    // Single bytes cannot hold every alphabet: a document that has come to hold a character
+    // beyond them is written as the registry editor writes on Windows, a Unicode export.
+    const TRegFileVersion version = FDocument.Version;
+    const TRegFileEncoding encoding = FDocument.Encoding;
+    if (!FormatKeepsAllText(FDocument)) {
+        FDocument.Version = TRegFileVersion::Version5;
+        FDocument.Encoding = TRegFileEncoding::Utf16LeWithBom;
+    }
+    if (ReplaceFile(*target, FormatRegFile(FDocument))) {
+        ReportedProblems().Forget(FFile);
+        return true;
+    }
+    FDocument.Version = version;
+    FDocument.Encoding = encoding;
+    return false;
 }
 
 bool TRegFileStore::OpenKey(TRootKey root, std::string_view path, bool canCreate) {
     FOpenKey.clear();
-    const std::string full = Latin1ToUtf8(FullPath(root, path));
+    const std::string full = FullPath(root, path);
     if (!FDocument.KeyExists(full)) {
         if (!canCreate)
             return false;
@@ -357,8 +380,8 @@ bool TRegFileStore::OpenKey(TRootKey root, std::string_view path, bool canCreate
 }
 
 void TRegFileStore::AdoptKey(TRootKey root, std::string_view from, std::string_view to) {
-    const std::string fullFrom = Latin1ToUtf8(FullPath(root, from));
-    const std::string fullTo = Latin1ToUtf8(FullPath(root, to));
+    const std::string fullFrom = FullPath(root, from);
+    const std::string fullTo = FullPath(root, to);
     if (!FDocument.KeyExists(fullTo) && FDocument.KeyExists(fullFrom))
         FDocument.CopyKeyTree(fullFrom, fullTo);
 }
@@ -379,32 +402,32 @@ std::optional<TRegValue> TRegFileStore::ReadValue(std::string_view name) const {
     if (FOpenKey.empty())
         return std::nullopt;
     const TRegFileKey* key = FDocument.FindKey(FOpenKey);
-    const TRegFileValue* stored = key ? key->FindValue(Latin1ToUtf8(name)) : nullptr;
+    const TRegFileValue* stored = key ? key->FindValue(name) : nullptr;
     if (!stored)
         return std::nullopt;
     TRegValue value = stored->Value;
     if (IsTextType(value.Type))
-        value.Data = Utf8ToLatin1(value.Data);
+        value.Data = WithoutLoneSurrogates(value.Data);
     return value;
 }
 
 bool TRegFileStore::WriteValue(std::string_view name, const TRegValue& value) {
     if (FOpenKey.empty())
         return false;
-    const std::string storedName = Latin1ToUtf8(name);
     TRegValue stored = value;
     if (IsTextType(value.Type)) {
         const TRegFileKey* key = FDocument.FindKey(FOpenKey);
-        const TRegFileValue* old = key ? key->FindValue(storedName) : nullptr;
+        const TRegFileValue* old = key ? key->FindValue(name) : nullptr;
         // The dialog saves every text it shows. One it shows as it read it keeps what the file
-        // holds, so an operator's characters beyond Latin-1 survive a save that never saw them.
-        const bool unchanged =
-            old && IsTextType(old->Value.Type) && Utf8ToLatin1(old->Value.Data) == value.Data;
-        stored.Data = unchanged ? old->Value.Data : Latin1ToUtf8(value.Data);
+        // holds, so a surrogate standing alone in a Unicode export, which reads as U+FFFD,
+        // survives a save that never saw it.
+        if (old && IsTextType(old->Value.Type) &&
+            WithoutLoneSurrogates(old->Value.Data) == value.Data)
+            stored.Data = old->Value.Data;
     }
     const TRegDocument before = FDocument;
     // The open key may exist only through a key below it: it gets a section of its own now.
-    FDocument.AddKey(FOpenKey).SetValue(storedName, stored);
+    FDocument.AddKey(FOpenKey).SetValue(name, stored);
     if (Save())
         return true;
     FDocument = before;

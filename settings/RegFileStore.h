@@ -11,8 +11,10 @@
 // store never saw. A file the user may not write is not replaced either; a symbolic link is saved
 // through.
 //
-// The file keeps any character a Unicode export holds; the program's text is Latin-1. Reads give
-// "?" for each character beyond it, and writing back a text as it was read keeps the stored one.
+// The file's text and the program's are both UTF-8, so a text reads and writes as it stands. A
+// single-byte file that comes to hold a character beyond Latin-1 is saved as a Unicode export.
+// A surrogate standing alone in a Unicode export reads as U+FFFD, and writing back a text as it
+// was read keeps the stored one.
 
 #include "settings/RegFile.h"
 #include "settings/RegistryStore.h"

@@ -4,7 +4,7 @@
 #include "settings/RegistryDef.h"
 
 #include "controls/SpinEdit.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,7 +18,7 @@
 namespace {
 
 std::string ValueNameOf(const QWidget& control) {
-    return ValueNameOfComponent(ToLatin1(control.objectName()));
+    return ValueNameOfComponent(ToUtf8(control.objectName()));
 }
 
 int SpinValue(const QSpinBox& spin) {
@@ -46,14 +46,14 @@ void TRegistryDef::ReadControl(QObject* component) const {
         // A number that is no item's index leaves no item chosen (-1).
         list->setCurrentIndex(ReadIntegerDef(name, list->currentIndex()));
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        const QString text = FromLatin1(ReadStringDef(name, ToLatin1(edit->text())));
+        const QString text = FromUtf8(ReadStringDef(name, ToUtf8(edit->text())));
         // An edit cuts its text at its length limit, and the dialog saves what the edit holds:
         // a longer stored text would come back cut short.
         if (text.size() > edit->maxLength())
             edit->setMaxLength(static_cast<int>(std::min<qsizetype>(text.size(), INT_MAX)));
         edit->setText(text);
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
-        label->setText(FromLatin1(ReadStringDef(name, ToLatin1(label->text()))));
+        label->setText(FromUtf8(ReadStringDef(name, ToUtf8(label->text()))));
     } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
         SetSpinValue(*spin, ReadIntegerDef(name, SpinValue(*spin)));
     }
@@ -69,9 +69,9 @@ void TRegistryDef::WriteControl(QObject* component) {
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
         WriteInteger(name, list->currentIndex());
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        WriteString(name, ToLatin1(edit->text()));
+        WriteString(name, ToUtf8(edit->text()));
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
-        WriteString(name, ToLatin1(label->text()));
+        WriteString(name, ToUtf8(label->text()));
     } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
         // A spin field's refused write does not stop the save: the next control is stored.
         try {

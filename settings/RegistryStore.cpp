@@ -1,6 +1,6 @@
 #include "settings/RegistryStore.h"
 
-#include <array>
+#include "core/TextEncoding.h"
 
 TRegDataType DataTypeOf(const TRegValue& value) {
     switch (value.Type) {
@@ -45,24 +45,22 @@ std::string_view RootKeyName(TRootKey root) {
     return root == TRootKey::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
 
-namespace {
-
-constexpr std::array<unsigned char, 256> MakeFoldTable() {
-    std::array<unsigned char, 256> table{};
-    for (std::uint32_t c = 0; c < 256; ++c)
-        table[c] = static_cast<unsigned char>(FoldRegLetter(c));
-    return table;
-}
-
-constexpr auto kFold = MakeFoldTable();
-
-} // namespace
-
 bool SameRegName(std::string_view a, std::string_view b) {
+    // A letter and its capital are as long in UTF-8: names of different lengths differ.
     if (a.size() != b.size())
         return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])])
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[j]);
+        if (x < 0x80 && y < 0x80) {
+            if (FoldRegLetter(x) != FoldRegLetter(y))
+                return false;
+            ++i, ++j;
+        } else if (FoldRegLetter(NextUtf8Char(a, i)) != FoldRegLetter(NextUtf8Char(b, j))) {
             return false;
-    return true;
+        }
+    }
+    return i == a.size() && j == b.size();
 }

@@ -23,8 +23,8 @@ enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBina
 
 struct TRegValue {
     std::uint32_t Type = kRegNone;
-    // Text types (string, expandable string, string list): the single-byte text without its
-    // closing zero. A number: its four bytes, least significant first. Anything else: the bytes.
+    // Text types (string, expandable string, string list): the UTF-8 text without its closing
+    // zero. A number: its four bytes, least significant first. Anything else: the bytes.
     std::string Data;
 
     bool operator==(const TRegValue&) const = default;
@@ -67,8 +67,8 @@ public:
     virtual bool ReadWhole() const { return true; }
 };
 
-// Key paths and value names compare as the registry compares them: letters without regard to
-// case, Latin-1 letters included.
+// Key paths and value names, UTF-8 text, compare character by character as the registry compares
+// them: letters without regard to case, Latin-1 letters included.
 bool SameRegName(std::string_view a, std::string_view b);
 // A character (a Unicode code point) as SameRegName compares it: a small ASCII or Latin-1
 // letter as its capital, anything else as it is.

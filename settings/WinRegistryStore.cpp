@@ -1,14 +1,51 @@
 #include "settings/WinRegistryStore.h"
 
+#include "core/TextEncoding.h"
+
 #include <windows.h>
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <type_traits>
 
 namespace {
+
+static_assert(sizeof(wchar_t) == 2, "Windows' wide characters are UTF-16 code units");
+
+// The program's UTF-8 as the registry's own UTF-16: the ANSI calls would pass every text through
+// the system's code page, which holds no Greek on a Western PC and no euro on a Greek one.
+std::wstring Wide(std::string_view text) {
+    const std::string units = Utf8ToUtf16Le(text);
+    std::wstring wide(units.size() / 2, L'\0');
+    for (std::size_t i = 0; i < wide.size(); ++i)
+        wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(units[2 * i]) |
+                                       static_cast<unsigned char>(units[2 * i + 1]) << 8);
+    return wide;
+}
+
+// UTF-16 code units, as Windows wrote them, as UTF-8 text.
+std::string Narrow(const wchar_t* text, std::size_t length) {
+    std::string units;
+    units.reserve(2 * length);
+    for (std::size_t i = 0; i < length; ++i) {
+        units += static_cast<char>(text[i] & 0xFF);
+        units += static_cast<char>((text[i] >> 8) & 0xFF);
+    }
+    return WithoutLoneSurrogates(Utf16LeToUtf8(units));
+}
+
+// A text type's data as the registry holds it, UTF-16LE, as the program's text without its
+// closing zero. Whatever another program stored is taken as it comes: an odd last byte is no
+// character, a text may lack its zero, and a surrogate alone shows as U+FFFD.
+std::string TextOfData(std::string_view bytes) {
+    std::size_t units = bytes.size() / 2;
+    if (units > 0 && bytes[2 * units - 2] == '\0' && bytes[2 * units - 1] == '\0')
+        --units;
+    return WithoutLoneSurrogates(Utf16LeToUtf8(bytes.substr(0, 2 * units)));
+}
 
 HKEY RootHandle(TRootKey root) {
     return root == TRootKey::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -57,7 +94,7 @@ TKeyPlace PlaceOf(std::string_view path) {
 bool IsEmptyKey(HKEY key) {
     DWORD subKeys = 0;
     DWORD values = 0;
-    return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
            subKeys == 0 && values == 0;
 }
@@ -65,15 +102,15 @@ bool IsEmptyKey(HKEY key) {
 std::string WindowsErrorText(DWORD code) {
     constexpr DWORD flags =
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     // The installer speaks English; a Windows without English messages gives its own language.
     DWORD length =
-        FormatMessageA(flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                       reinterpret_cast<char*>(&text), 0, nullptr);
+        FormatMessageW(flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                       reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     if (length == 0)
         length =
-            FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message(text ? text : "", length);
+            FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = text ? Narrow(text, length) : std::string();
     LocalFree(text);
     while (!message.empty() &&
            (message.back() == '.' || message.back() == '\r' || message.back() == '\n'))
@@ -107,15 +144,15 @@ TWinRegistryStore::~TWinRegistryStore() {
 
 bool TWinRegistryStore::OpenKey(TRootKey root, std::string_view path, bool canCreate) {
     CloseKey();
-    const std::string subKey = SubKeyOf(path);
+    const std::wstring subKey = Wide(SubKeyOf(path));
     HKEY key = nullptr;
     LONG result = canCreate
-                      ? RegCreateKeyExA(RootHandle(root), subKey.c_str(), 0, nullptr,
+                      ? RegCreateKeyExW(RootHandle(root), subKey.c_str(), 0, nullptr,
                                         REG_OPTION_NON_VOLATILE, kReadWrite, nullptr, &key, nullptr)
-                      : RegOpenKeyExA(RootHandle(root), subKey.c_str(), 0, kReadWrite, &key);
+                      : RegOpenKeyExW(RootHandle(root), subKey.c_str(), 0, kReadWrite, &key);
     // A user who may not change the settings still sees them; the writes are refused then.
     if (result == ERROR_ACCESS_DENIED)
-        result = RegOpenKeyExA(RootHandle(root), subKey.c_str(), 0, KEY_READ, &key);
+        result = RegOpenKeyExW(RootHandle(root), subKey.c_str(), 0, KEY_READ, &key);
     if (result != ERROR_SUCCESS)
         return false;
     FKey = key;
@@ -125,13 +162,13 @@ bool TWinRegistryStore::OpenKey(TRootKey root, std::string_view path, bool canCr
 void TWinRegistryStore::AdoptKey(TRootKey root, std::string_view from, std::string_view to) {
     const TKeyPlace source = PlaceOf(SubKeyOf(from));
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(RootHandle(root), source.Path.c_str(), 0, KEY_READ | source.View, &handle) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(RootHandle(root), Wide(source.Path).c_str(), 0, KEY_READ | source.View,
+                      &handle) != ERROR_SUCCESS)
         return;
     const TKey sourceKey(handle);
-    const std::string target = SubKeyOf(to);
+    const std::wstring target = Wide(SubKeyOf(to));
     DWORD disposition = 0;
-    if (RegCreateKeyExA(RootHandle(root), target.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExW(RootHandle(root), target.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         kReadWrite, nullptr, &handle, &disposition) != ERROR_SUCCESS)
         return;
     TKey targetKey(handle);
@@ -143,9 +180,9 @@ void TWinRegistryStore::AdoptKey(TRootKey root, std::string_view from, std::stri
     // Half a copy would pass for the settings from now on, and the rest would never come over.
     if (disposition == REG_CREATED_NEW_KEY) {
         targetKey.reset();
-        RegDeleteTreeA(RootHandle(root), target.c_str());
+        RegDeleteTreeW(RootHandle(root), target.c_str());
     } else {
-        RegDeleteTreeA(targetKey.get(), nullptr);
+        RegDeleteTreeW(targetKey.get(), nullptr);
     }
 }
 
@@ -162,35 +199,35 @@ bool TWinRegistryStore::HasOpenKey() const {
 std::optional<TRegValue> TWinRegistryStore::ReadValue(std::string_view name) const {
     if (!FKey)
         return std::nullopt;
-    const std::string valueName(name);
+    const std::wstring valueName = Wide(name);
     DWORD type = 0;
     DWORD size = 0;
     std::string data;
     LONG result = ERROR_MORE_DATA;
     // The value may grow between asking its size and reading it.
     while (result == ERROR_MORE_DATA) {
-        result = RegQueryValueExA(static_cast<HKEY>(FKey), valueName.c_str(), nullptr, &type,
+        result = RegQueryValueExW(static_cast<HKEY>(FKey), valueName.c_str(), nullptr, &type,
                                   nullptr, &size);
         if (result != ERROR_SUCCESS)
             return std::nullopt;
         data.assign(size, '\0');
-        result = RegQueryValueExA(static_cast<HKEY>(FKey), valueName.c_str(), nullptr, &type,
+        result = RegQueryValueExW(static_cast<HKEY>(FKey), valueName.c_str(), nullptr, &type,
                                   reinterpret_cast<BYTE*>(data.data()), &size);
     }
     if (result != ERROR_SUCCESS)
         return std::nullopt;
-    data.resize(size);
-    if (IsTextType(type) && !data.empty() && data.back() == '\0')
-        data.pop_back();
+    data.resize(std::min<std::size_t>(size, data.size()));
+    if (IsTextType(type))
+        data = TextOfData(data);
     return TRegValue{type, std::move(data)};
 }
 
 bool TWinRegistryStore::WriteValue(std::string_view name, const TRegValue& value) {
     if (!FKey)
         return false;
-    const std::string valueName(name);
-    const std::string data = IsTextType(value.Type) ? value.Data + '\0' : value.Data;
-    return RegSetValueExA(static_cast<HKEY>(FKey), valueName.c_str(), 0, value.Type,
+    const std::string data =
+        IsTextType(value.Type) ? Utf8ToUtf16Le(value.Data) + std::string(2, '\0') : value.Data;
+    return RegSetValueExW(static_cast<HKEY>(FKey), Wide(name).c_str(), 0, value.Type,
                           reinterpret_cast<const BYTE*>(data.data()),
                           static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
@@ -204,7 +241,7 @@ bool LetUsersWriteKey(TRootKey root, std::string_view path, std::string& error) 
     };
     HKEY handle = nullptr;
     const LONG created =
-        RegCreateKeyExA(RootHandle(root), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        RegCreateKeyExW(RootHandle(root), Wide(subKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         READ_CONTROL | WRITE_DAC, nullptr, &handle, nullptr);
     if (created != ERROR_SUCCESS)
         return fail(created);

@@ -1,6 +1,7 @@
 #pragma once
 
-// The Windows registry itself, through advapi32. Built for Windows only.
+// The Windows registry itself, through advapi32. Built for Windows only. Key paths, value names
+// and texts go to and from the registry in its own UTF-16, whatever the system's code page.
 //
 // The settings live under HKEY_LOCAL_MACHINE, where an ordinary user may read but not write
 // unless the installer said otherwise (LetUsersWriteKey). A key the user may only read still

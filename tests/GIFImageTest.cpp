@@ -1,5 +1,6 @@
 #include "controls/GIFImage.h"
 #include "controls/PictureReader.h"
+#include "core/QtText.h"
 #include "support/PaintCounter.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"
@@ -43,7 +44,7 @@ QString LoadFailure(TGIFImage& image, const std::filesystem::path& file) {
     try {
         image.LoadFromFile(QString::fromStdString(file.string()));
     } catch (const TPictureError& error) {
-        return QString::fromLatin1(error.what());
+        return FromUtf8(error.what());
     }
     return {};
 }

@@ -1,4 +1,5 @@
 #include "controls/MarqueeText.h"
+#include "core/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -282,6 +283,58 @@ TEST(BounceStyle, AShortenedTextStartsOverAndAnEmptyOneResetsOnly) {
     EXPECT_FALSE(styles.BounceStep(true, "", 7, 30, kMeasure).Shown);
     EXPECT_EQ(styles.BouncePos(), 30);
     EXPECT_EQ(styles.Window(ssBounce), "");
+}
+
+// Characters of one to four bytes in UTF-8, each measuring its own width; a byte that is not a
+// whole character on its own measures as a box would.
+int Utf8Measure(std::string_view text) {
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const std::uint32_t code = NextUtf8Char(text, i);
+        const bool whole = i - start > 1 || code < 0x80;
+        width += !whole ? 7 : code < 0x80 ? Width(static_cast<char>(code)) : 9 + int(i - start);
+    }
+    return width;
+}
+
+// Whether `window` holds whole characters only: the texts below are well formed, so a piece of
+// a character at either end shows as a byte that does not fit.
+bool WholeCharacters(std::string_view window) {
+    return WellFormedUtf8(window) == window;
+}
+
+// Greek, a euro, a dash, a face beyond the 16-bit range: every style's window, at every step,
+// whatever the width, holds whole characters of the text, and the scroll's band is the text
+// repeated.
+TEST(MarqueeStyles, WindowsHoldWholeCharacters) {
+    const std::string pieces[] = {
+        "\xCE\x91", "\xCE\xBD", "\xE2\x82\xAC", "\xE2\x80\x93", "\xF0\x9F\x98\x80", "a", " "};
+    std::mt19937 random(3);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        // Every fourth text has no single-byte character at all.
+        for (int n = 1 + random() % 12; n > 0; --n)
+            text += pieces[random() % (round % 4 == 0 ? 5 : 7)];
+        const int width = 1 + static_cast<int>(random() % 120);
+        const int amount = 1 + static_cast<int>(random() % std::min(30, width));
+        std::string repeated;
+        while (repeated.size() < 3 * text.size() + 400)
+            repeated += text;
+        TMarqueeStyles styles;
+        for (int step = 0; step < 120; ++step) {
+            const bool reset = step == 0;
+            const TStripText scroll = styles.ScrollStep(reset, text, amount, width, Utf8Measure);
+            const TStripText bounce = styles.BounceStep(reset, text, amount, width, Utf8Measure);
+            const TStripText blink = styles.BlinkStep(reset, text, width, Utf8Measure);
+            for (const std::string_view window : {scroll.Text, bounce.Text, blink.Text})
+                ASSERT_TRUE(WholeCharacters(window)) << round << " " << step << " " << window;
+            ASSERT_NE(repeated.find(scroll.Text), std::string::npos) << round << " " << step;
+            ASSERT_GE(Utf8Measure(scroll.Text) + scroll.X, width) << round << " " << step;
+            ASSERT_NE(text.find(bounce.Text), std::string::npos) << round << " " << step;
+            ASSERT_TRUE(text.starts_with(blink.Text)) << round << " " << step;
+        }
+    }
 }
 
 } // namespace

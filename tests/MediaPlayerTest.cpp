@@ -269,7 +269,7 @@ private slots:
         }
     }
 
-    // Paths are Latin-1 texts inside the program and UTF-8 on the disk; only a file counts.
+    // Paths are UTF-8 texts inside the program, as on the disk; only a file counts.
     void aFolderBeyondAsciiIsHeardAndAFolderNamedLikeASoundIsNot() {
         const std::filesystem::path folder = FFolder / "Talliv\xC3\xBC"
                                                        "e";
@@ -277,7 +277,7 @@ private slots:
         std::filesystem::create_directories(folder / "red.wav");
         TSpeech speech(FFolder.Path());
         TTalkingSettings settings = speech.Talking.Settings();
-        settings.TalkingFolder = FFolder.Path().string() + "/Talliv\xFC"
+        settings.TalkingFolder = FFolder.Path().string() + "/Talliv\xC3\xBC"
                                                            "e/";
         speech.Talking.SetSettings(settings);
         speech.Talking.SpeakTeamColour(tcRed);

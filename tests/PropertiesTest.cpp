@@ -4,7 +4,7 @@
 #include "controls/MediaPlayer.h"
 #include "controls/SpinEdit.h"
 #include "controls/StatusGrid.h"
-#include "core/Latin1.h"
+#include "core/QtText.h"
 #include "settings/ControlTags.h"
 #include "settings/Platform.h"
 #include "settings/RegFile.h"
@@ -105,12 +105,12 @@ private slots:
         QCOMPARE(form.SetFloatY->Value(), 552);
         QCOMPARE(form.StillNeedDelayIncrement->Value(), 10);
         QCOMPARE(form.Audio_Time_Left->singleStep(), 30);
-        QCOMPARE(form.Msg3->text(), FromLatin1(kAdvertisingLine));
+        QCOMPARE(form.Msg3->text(), FromUtf8(kAdvertisingLine));
         QCOMPARE(form.ClockPosition->currentText(), QString("Bottom Centre"));
         QVERIFY(!form.ClockPosition->isEnabled()); // "ShowClock" is off
         const TSettingsEnvironment environment = PlatformSettingsEnvironment();
         QCOMPARE(form.SetHeight->Value(), environment.ScreenHeight);
-        QCOMPARE(form.Talking_Folder->text(), FromLatin1(environment.ProgramFolder + "Sounds/"));
+        QCOMPARE(form.Talking_Folder->text(), FromUtf8(environment.ProgramFolder + "Sounds/"));
         QVERIFY(form.Team2Green->isChecked() && form.Team3Yellow->isChecked());
         QCOMPARE(form.Team3Green->text(), QString("Green"));
         QCOMPARE(form.Calculating->text(), QString("Calculating"));
@@ -217,14 +217,19 @@ private slots:
         QCOMPARE(form.StatusGrid1->PacksPerTeam(), 20);
         form.ShowBars->click();
         QVERIFY(!form.StatusGrid1->ShowBars());
-        // A character the settings cannot keep is not taken.
+        // Any character is taken, and a single-byte file that cannot hold it is saved as a
+        // Unicode export, as regedit writes one.
         form.Idle->setFocus();
         form.Idle->end(false);
         for (const QString& typed : {QString::fromUtf8("\xC5\x81"), QString::fromUtf8("\xC3\xA9")})
             QTest::sendKeyEvent(QTest::Click, form.Idle, Qt::Key_unknown, typed, Qt::NoModifier);
-        QCOMPARE(form.Idle->text(), QString::fromUtf8("Idle\xC3\xA9"));
+        QCOMPARE(form.Idle->text(), QString::fromUtf8("Idle\xC5\x81\xC3\xA9"));
         form.Team3Green->click();
         QCOMPARE(form.StatusGrid1->GetTeamColour(3), tcGreen);
+        form.SaveButtonClick();
+        QCOMPARE(SavedValues().at({kTallivue + "\\Language", "Idle"}),
+                 MakeStringValue("Idle\xC5\x81\xC3\xA9"));
+        QCOMPARE(SavedValues().at({kTallivue, "Team3Colour"}), MakeStringValue("Green"));
     }
 
     // About lends the display's welcome window to the modal dialog; coming back from it loads
@@ -250,7 +255,7 @@ private slots:
         // With no window manager to do it, the dialog takes the keyboard back itself.
         QTRY_COMPARE(QApplication::activeWindow(), &form);
         QCOMPARE(form.Msg1->text(), QString("Stored text"));
-        QCOMPARE(form.Msg2->text(), FromLatin1(kAdvertisingLine));
+        QCOMPARE(form.Msg2->text(), FromUtf8(kAdvertisingLine));
 
         const TTempFolder folder;
         const QString picture = QString::fromStdString((folder / "sample.png").string());

@@ -391,23 +391,28 @@ TEST(RegFileStore, AFolderWhereTheFileShouldBeIsReportedAndMovedAside) {
 TEST(RegFileStore, AUnicodeExportKeepsEveryCharacterThroughTheProgramsSaves) {
     const TTempFolder folder;
     const auto file = folder / "Tallivue.reg";
-    // As the registry editor exports it, and so as a save writes it back.
-    const std::u16string exported =
+    // As the registry editor exports it, and so as a save writes it back; "@" stands for a
+    // surrogate alone, which only UTF-16 holds.
+    std::u16string exported =
         u"Windows Registry Editor Version 5.00\r\n\r\n"
         u"; \u00c9crit par \u0141ukasz\r\n"
         u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n"
         u"\"\u03a91\"=\"Omega\"\r\n"
         u"\"\u03a81\"=\"Psi\"\r\n"
-        u"\"Msg1\"=\"Caf\u00e9 \u0428\u0443\u0442\u0435\u0440 \U0001F600\"\r\n"
+        u"\"Msg1\"=\"Caf\u00e9 \u0428\u0443\u0442\u0435\u0440 \U0001F600 @\"\r\n"
         u"\"Talking Folder\"=hex(2):43,00,3a,00,5c,00,a9,03,00,00\r\n"
         u"\"Mode\"=dword:00000001\r\n\r\n";
+    exported[exported.find(u'@')] = 0xD800;
     WriteBytes(file, Utf16File(exported));
 
     TRegistryDef reg(std::make_unique<TRegFileStore>(file));
     ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
-    // The program's text is Latin-1: one "?" for each character beyond it.
-    EXPECT_EQ(reg.ReadStringDef("Msg1", ""), "Caf\xE9 ????? ?");
-    EXPECT_EQ(reg.ReadStringDef("Talking Folder", ""), "C:\\?");
+    // The program's text is UTF-8, as the document's: every character reads as it stands, the
+    // surrogate alone as U+FFFD.
+    EXPECT_EQ(reg.ReadStringDef("Msg1", ""),
+              "Caf\xC3\xA9 \xD0\xA8\xD1\x83\xD1\x82\xD0\xB5\xD1\x80 \xF0\x9F\x98\x80 \xEF\xBF\xBD");
+    EXPECT_EQ(reg.ReadStringDef("Talking Folder", ""), "C:\\\xCE\xA9");
+    EXPECT_EQ(reg.ReadStringDef(std::string("\xCE\xA9") + "1", "none"), "Omega");
     EXPECT_EQ(reg.ReadStringDef("?1", "none"), "none");
 
     // A dialog saving every value as it showed it changes nothing in the file.
@@ -415,10 +420,10 @@ TEST(RegFileStore, AUnicodeExportKeepsEveryCharacterThroughTheProgramsSaves) {
     reg.WriteInteger("Mode", 1);
     EXPECT_EQ(ReadBytes(file), Utf16File(exported));
 
-    reg.WriteString("Msg1", "Caf\xE9 ferm\xE9");
+    reg.WriteString("Msg1", "Caf\xC3\xA9 ferm\xC3\xA9");
     std::u16string changed = exported;
-    const std::u16string_view before = u"Caf\u00e9 \u0428\u0443\u0442\u0435\u0440 \U0001F600";
-    changed.replace(changed.find(before), before.size(), u"Caf\u00e9 ferm\u00e9");
+    const std::u16string_view before = u"Caf\u00e9 \u0428\u0443\u0442\u0435\u0440 \U0001F600 ";
+    changed.replace(changed.find(before), before.size() + 1, u"Caf\u00e9 ferm\u00e9");
     EXPECT_EQ(ReadBytes(file), Utf16File(changed));
 }
 

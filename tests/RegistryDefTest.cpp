@@ -97,7 +97,7 @@ TEST_F(ReadRules, NamesAndKeysMatchWithoutRegardToCase) {
     auto& reg = Stored("\"PacksPerTeam\"=dword:0000000c\n\"Caf\xE9\"=\"x\"\n");
     EXPECT_EQ(reg.ReadIntegerDef("packsperteam", 6), 12);
     EXPECT_EQ(reg.ReadIntegerDef("PACKSPERTEAM", 6), 12);
-    EXPECT_EQ(reg.ReadStringDef("CAF\xC9", "d"), "x");
+    EXPECT_EQ(reg.ReadStringDef("CAF\xC3\x89", "d"), "x");
     EXPECT_TRUE(reg.OpenKey("\\software\\OUTRIDER\\tallivue\\", false));
     EXPECT_EQ(reg.ReadIntegerDef("PacksPerTeam", 6), 12);
 }

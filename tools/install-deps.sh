@@ -29,7 +29,9 @@ packages=(
     clang libclang-rt-dev
 )
 if [ "${1:-}" = --windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix wine64 nsis)
+    # wine64 holds only /usr/lib/wine/wine64; the wine package puts the wine command on the PATH
+    # (on Debian 12 and 13 alike), which it would bring only as a recommendation
+    packages+=(g++-mingw-w64-x86-64-posix wine64 wine nsis)
 fi
 
 missing=()

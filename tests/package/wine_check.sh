@@ -3,7 +3,9 @@
 # manager): a fresh Wine prefix holding the settings an old 32-bit display left; the installer
 # run silently with autostart; the display fed a game by the Linux simulator and read from its
 # title and the screen; the properties dialog opened with F5 and saved, and the registry read
-# back with its value types. Runs in a network of its own, as it binds UDP port 12001.
+# back with its value types; a Greek caption and a message with a euro and a dash, typed in with
+# reg before the display starts, shown and saved back as typed. Runs in a network of its own, as
+# it binds UDP port 12001.
 # Usage: wine_check.sh INSTALLER LINUX_BUILD_DIR [SHOT_DIR]
 set -euo pipefail
 
@@ -16,9 +18,10 @@ fi
 installer=$(realpath "$1")
 sim=$(realpath "$2")/tallivue-sim
 shots=${3:+$(realpath "$3")}
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# Wine reads the command line, and the texts typed into reg, in the locale's encoding.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all LC_ALL=C.UTF-8
 pid=
 cleanup() {
     local status=$?
@@ -67,6 +70,18 @@ has_value "$settings" Team2Colour REG_SZ Blue && has_value "$settings" ShowClock
     fail "the old display's settings were not taken over: $settings"
 took "the old 32-bit display's settings taken over"
 
+# Texts that no single code page holds, typed in regedit's way before the display starts.
+idle_text='Αναμονή'
+message='Πάρτι γενεθλίων – €15 το άτομο'
+"$wine" reg add "$key\\Language" /v Idle /t REG_SZ /d "$idle_text" /f >/dev/null
+"$wine" reg add "$key" /v Msg1 /t REG_SZ /d "$message" /f >/dev/null
+# The key and those below it as regedit exports them, in UTF-16, read as UTF-8: reg query prints
+# in the console's code page.
+exported() {
+    "$wine" reg export "$key" "$work/export.reg" /y >/dev/null 2>&1 &&
+        iconv -f UTF-16LE -t UTF-8 "$work/export.reg" | tr -d '\r'
+}
+
 # The display, started as the Start menu would, found by its title among Wine's windows.
 "$wine" 'C:\Program Files\Tallivue\tallivue.exe' >"$work/out.txt" 2>&1 &
 pid=$!
@@ -113,14 +128,19 @@ expect() { # DATAGRAM TITLE GRID COUNTDOWN: sends it, then waits for the display
     fail "after $1: title|grid|countdown is $got, expected $2|$3|$4"
 }
 
+shot
+offline_caption=$(caption_width)
 expect "MODE,IDLE" "Tallivue" yes no
+# The title and the grid read the same while "Offline" still shows: the caption tells.
+caption_changed() { shot && [ "$(caption_width)" != "$offline_caption" ]; }
+wait_until caption_changed || fail "the caption stayed \"Offline\" after MODE,IDLE"
 idle_caption=$(caption_width)
 [ -n "$shots" ] && cp "$work/shot.png" "$shots/wine-idle.png"
 expect "PACKSTATUS,128,128,128,128,128,128" "I:6  D:0  P:0  Tallivue" yes no
 expect "MODE,GAMEACTIVE,275,Deathmatch" "4:35  Tallivue" no yes
 game_caption=$(caption_width)
-((idle_caption > 40 && game_caption > 3 * idle_caption)) ||
-    fail "the captions \"Idle\" and \"Playing Game Deathmatch\" are $idle_caption and $game_caption pixels wide"
+((idle_caption > 40 && game_caption > 2 * idle_caption)) ||
+    fail "the captions \"$idle_text\" and \"Playing Game Deathmatch\" are $idle_caption and $game_caption pixels wide"
 [ -n "$shots" ] && cp "$work/shot.png" "$shots/wine-game.png"
 expect "MODE,GAMEACTIVE,59,Deathmatch" "0:59  Tallivue" no yes
 expect "MODE,DOWNLOADPACKS" "0:59  Tallivue" yes no
@@ -145,7 +165,9 @@ saved() {
         has_value "$settings" ShowClock REG_DWORD 0x1 && has_value "$settings" 'Text Played' REG_SZ Played &&
         grep -Fq 'Talking Folder    REG_SZ    C:\Program Files\Tallivue\Sounds\' <<<"$settings" &&
         has_value "$(query '\Language')" Calculating REG_SZ Adding &&
-        has_value "$(query '\Language')" 'Download Packs' REG_SZ 'Download Packs'
+        has_value "$(query '\Language')" 'Download Packs' REG_SZ 'Download Packs' &&
+        exported >"$work/export.txt" && grep -Fxq "\"Idle\"=\"$idle_text\"" "$work/export.txt" &&
+        grep -Fxq "\"Msg1\"=\"$message\"" "$work/export.txt"
 }
 wait_until saved || fail "the dialog's Save did not reach the registry: $settings"
 took "the properties saved to the registry, types kept"

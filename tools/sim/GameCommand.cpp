@@ -39,11 +39,10 @@ int RunGame(const QStringList& arguments) {
         {QStringLiteral("l"), QStringLiteral("length")},
         QStringLiteral("Game length in seconds (default %1).").arg(defaults.GameSeconds),
         QStringLiteral("seconds"), QString::number(defaults.GameSeconds));
-    const QCommandLineOption name({QStringLiteral("n"), QStringLiteral("name")},
-                                  QStringLiteral("The game's name (default %1).")
-                                      .arg(QString::fromStdString(defaults.GameName)),
-                                  QStringLiteral("text"),
-                                  QString::fromStdString(defaults.GameName));
+    const QCommandLineOption name(
+        {QStringLiteral("n"), QStringLiteral("name")},
+        QStringLiteral("The game's name (default %1).").arg(QString::fromLatin1(defaults.GameName)),
+        QStringLiteral("text"), QString::fromLatin1(defaults.GameName));
     const QCommandLineOption speed(
         {QStringLiteral("s"), QStringLiteral("speed")},
         QStringLiteral("How many times faster than the arena's clock: at 10 a game second lasts "
