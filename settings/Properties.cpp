@@ -1,6 +1,6 @@
-// The dialog at work: loading every setting into its controls and saving them back, the
-// pickers, lending the about box, and when coming back to the dialog loads afresh. Its pages are
-// made in PropertiesPages.cpp.
+// The dialog at work: its handlers, the pickers and the trial sound. Its pages are made in
+// PropertiesPages.cpp, its loading and saving are in PropertiesLoadSave.cpp, and how it gets
+// on with the program's other windows is in PropertiesWindows.cpp.
 
 #include "settings/Properties.h"
 
@@ -10,10 +10,7 @@
 #include "controls/StatusGrid.h"
 #include "core/ErrorReporter.h"
 #include "core/QtText.h"
-#include "settings/ControlTags.h"
 #include "settings/Platform.h"
-#include "settings/RegistryDef.h"
-#include "settings/SettingsTable.h"
 #include "settings/Welcome.h"
 
 #include <QApplication>
@@ -21,33 +18,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTimer>
 #include <QToolButton>
-#include <QWindow>
-
-#include <exception>
 
 namespace {
-
-std::int32_t DialogNumber(TSettingId id, const TSettingsEnvironment& environment) {
-    const TSettingDef& setting = SettingDef(id);
-    return std::get<std::int32_t>(ResolveDefault(setting, setting.DialogDefault, environment));
-}
-
-std::string DialogText(TSettingId id) {
-    const TSettingDef& setting = SettingDef(id);
-    return std::get<std::string>(ResolveDefault(setting, setting.DialogDefault, {}));
-}
 
 // A folder with its separator at the end.
 QString FolderOf(const QString& file) {
@@ -81,28 +60,6 @@ TPickRequest AudioRequest(const QString& fileName) {
     request.MustExist = true;
     request.HideReadOnly = true;
     return request;
-}
-
-// The word a team's colour is stored as, which Team2ColourOf and Team3ColourOf read back; none
-// for a group with no colour ticked.
-const char* ColourWord(int colour) {
-    switch (colour) {
-    case tcGreen:
-        return "Green";
-    case tcBlue:
-        return "Blue";
-    case tcYellow:
-        return "Yellow";
-    default:
-        return nullptr;
-    }
-}
-
-// The parsers give only colours the team's group holds; were one missing, the group would keep
-// its tick rather than be left with none.
-void TickColour(QButtonGroup* team, TTeamColour colour) {
-    if (QAbstractButton* button = team->button(colour))
-        button->setChecked(true);
 }
 
 } // namespace
@@ -169,153 +126,8 @@ void TProp_Form::ConnectHandlers() {
     connect(CloseButton, &QPushButton::clicked, this, &TProp_Form::CloseButtonClick);
 }
 
-// What the controls show before anything is read: the dialog's defaults from the settings
-// table, the lists with no item chosen.
-void TProp_Form::SetDesignValues(const TSettingsEnvironment& environment) {
-    for (const TSettingDef& setting : AllSettings()) {
-        if (!*setting.Control)
-            continue;
-        auto* control = findChild<QWidget*>(QString::fromLatin1(setting.Control));
-        const TSettingValue value = ResolveDefault(setting, setting.DialogDefault, environment);
-        if (auto* box = qobject_cast<QCheckBox*>(control))
-            box->setChecked(std::get<bool>(value));
-        else if (auto* list = qobject_cast<QComboBox*>(control))
-            list->setCurrentIndex(-1);
-        else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            edit->setText(FromUtf8(std::get<std::string>(value)));
-        else if (auto* spin = qobject_cast<TSpinEdit*>(control))
-            spin->SetValue(std::get<std::int32_t>(value));
-    }
-    Show_Time_Left->setChecked(true);
-    TickColour(Team2Colour, Team2ColourOf(DialogText(sTeam2Colour)));
-    TickColour(Team3Colour, Team3ColourOf(DialogText(sTeam3Colour)));
-}
-
-void TProp_Form::FormActivate() {
-    FLoadOnActivation = false;
-    try {
-        const TSettingsEnvironment environment = PlatformSettingsEnvironment();
-        // Each load starts from the defaults, so an edit not yet saved goes even where nothing
-        // is stored; the screen's size and the paths under the program folder are among them.
-        SetDesignValues(environment);
-        TRegistryDef registry(PlatformRegistryStore());
-        registry.SetRootKey(TRootKey::LocalMachine);
-        if (registry.OpenKey(kSettingsKeyPath, true)) {
-            ReadTaggedControls(registry, this, kSettingsKeyTag);
-            if (QFileInfo(BackgroundBMP->text()).isFile())
-                LoadSamplePicture(BackgroundBMP->text());
-            if (Mode->currentIndex() < 0)
-                Mode->setCurrentIndex(DialogNumber(sMode, environment));
-            if (ClockPosition->currentIndex() < 0)
-                ClockPosition->setCurrentIndex(DialogNumber(sClockPosition, environment));
-            Show_Time_Left->setChecked(Time_Remaining->Value() != 0);
-            Time_Remaining->setEnabled(Show_Time_Left->isChecked());
-            ShowScrollMsgClick();
-            ShowClockClick();
-            GridSettingsChange();
-            OpenTrialSound();
-
-            const auto stored = [&registry](TSettingId id) {
-                return registry.ReadStringDef(SettingDef(id).Name, DialogText(id));
-            };
-            TickColour(Team2Colour, Team2ColourOf(stored(sTeam2Colour)));
-            TickColour(Team3Colour, Team3ColourOf(stored(sTeam3Colour)));
-            registry.CloseKey();
-        }
-        if (registry.OpenKey(kLanguageKeyPath, false)) {
-            ReadTaggedControls(registry, this, kLanguageKeyTag);
-            registry.CloseKey();
-        }
-    } catch (const std::exception& failure) {
-        ReportError(FromUtf8(failure.what()));
-    }
-    // Texts read from their beginning.
-    for (int tag : {kSettingsKeyTag, kLanguageKeyTag})
-        for (QWidget* control : TaggedControls(this, tag))
-            if (auto* edit = qobject_cast<QLineEdit*>(control))
-                edit->home(false);
-    // All four pack states side by side.
-    for (int team = 1; team <= kTeamCount; ++team)
-        for (int pack = 1; pack <= kMaxPacksPerTeam; ++pack)
-            StatusGrid1->SetPackState(team, pack, (team + pack) % 4);
-}
-
-void TProp_Form::LoadSamplePicture(const QString& fileName) {
-    try {
-        SampleIMG->LoadFromFile(fileName);
-    } catch (const TPictureError& failure) {
-        ReportError(QStringLiteral("%1\n\n%2").arg(FromUtf8(failure.what()), fileName));
-    }
-}
-
-void TProp_Form::OpenTrialSound() {
-    const std::string fileName = ToUtf8(Audio_File->text());
-    MediaPlayer1->SetFileName(fileName);
-    if (!MediaPlayer1->SoundFileExists(fileName))
-        return;
-    try {
-        MediaPlayer1->Open();
-    } catch (const TMediaError& failure) {
-        ReportError(FromUtf8(failure.what()));
-    }
-}
-
-void TProp_Form::SaveButtonClick() {
-    // A number still being typed is saved as leaving its field would have left it, clamped.
-    for (TSpinEdit* spin : findChildren<TSpinEdit*>())
-        spin->interpretText();
-    try {
-        TRegistryDef registry(PlatformRegistryStore());
-        registry.SetRootKey(TRootKey::LocalMachine);
-        // Nothing has written the keys before the first save: reading never does.
-        registry.OpenKey(kSettingsKeyPath, true);
-        WriteTaggedControls(registry, this, kSettingsKeyTag);
-        for (const auto& [id, team] :
-             {std::pair{sTeam2Colour, Team2Colour}, std::pair{sTeam3Colour, Team3Colour}})
-            if (const char* word = ColourWord(team->checkedId()))
-                registry.WriteString(SettingDef(id).Name, word);
-        registry.CloseKey();
-        registry.OpenKey(kLanguageKeyPath, true);
-        WriteTaggedControls(registry, this, kLanguageKeyTag);
-        registry.CloseKey();
-    } catch (const std::exception& failure) {
-        // Values written so far stay; the display keeps its present layout.
-        ReportError(FromUtf8(failure.what()));
-        accept();
-        return;
-    }
-    if (FHost) {
-        FHost->SetStayOnTop(Always_On_Top->isChecked());
-        FHost->FormActivate();
-    }
-    accept();
-}
-
 void TProp_Form::CloseButtonClick() {
     reject();
-}
-
-void TProp_Form::AboutButtonClick() {
-    if (!FWelcome)
-        return;
-    // The welcome window belongs to the display, whose windows a modal dialog blocks. While
-    // the dialog is open it is lent to the dialog, so that its OK can be pressed.
-    FWelcome->winId();
-    QWindow* window = FWelcome->windowHandle();
-    if (!FWelcomeLent && window && windowHandle()) {
-        FWelcomeOwner = window->transientParent();
-        window->setTransientParent(windowHandle());
-        FWelcomeLent = true;
-    }
-    FWelcome->ShowWelcome();
-}
-
-void TProp_Form::GiveBackTheWelcomeWindow() {
-    if (!FWelcomeLent)
-        return;
-    FWelcomeLent = false;
-    if (FWelcome && FWelcome->windowHandle())
-        FWelcome->windowHandle()->setTransientParent(FWelcomeOwner);
 }
 
 void TProp_Form::Show_Time_LeftClick() {
@@ -406,68 +218,4 @@ QString TProp_Form::RunPicker(const TPickRequest& request) {
     // A picker is not a window of the program: coming back from it keeps the edits.
     const QScopedValueRollback<bool> picking(FPicking, true);
     return Pick ? Pick(request) : QString();
-}
-
-// Whether the window taking the activation from the dialog is one of the program's own, whose
-// return the dialog meets by loading afresh. A file picker or a message box (the dialog's own,
-// or an error reported meanwhile) is not, nor is another program's window.
-bool TProp_Form::ActivationStaysInTheProgram() const {
-    if (FPicking)
-        return false;
-    const QWidget* active = QApplication::activeWindow();
-    if (!active || active == this || qobject_cast<const QFileDialog*>(active) ||
-        qobject_cast<const QMessageBox*>(active))
-        return false;
-    const QWidget* modal = QApplication::activeModalWidget();
-    return !modal || modal == this;
-}
-
-bool TProp_Form::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && FLoadOnActivation)
-        FormActivate();
-    else if (event->type() == QEvent::WindowDeactivate)
-        FLoadOnActivation = ActivationStaysInTheProgram();
-    return QDialog::event(event);
-}
-
-void TProp_Form::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // A kiosk's X server without a window manager activates nothing by itself: the dialog asks
-    // for the keyboard, and loads at once should no activation come, so that it never shows,
-    // or saves, values it did not read.
-    activateWindow();
-    QTimer::singleShot(0, this, [this] {
-        if (FLoadOnActivation && isVisible())
-            FormActivate();
-    });
-}
-
-// Without a window manager nobody hands the keyboard back when a window that the dialog opened
-// closes: it would stay with the screen's root, and keys would go nowhere until a click.
-void TProp_Form::TakeTheKeyboardBack() {
-    if (!isVisible() || QApplication::activeWindow() == this)
-        return;
-    const QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != this)
-        return; // a box still open above the dialog keeps it
-    activateWindow();
-}
-
-bool TProp_Form::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->isWindow() && isVisible()) {
-        // Back from the about box the dialog loads afresh, as it does when a window manager
-        // activates it again.
-        if (watched == FWelcome && FWelcomeLent)
-            FLoadOnActivation = true;
-        QTimer::singleShot(0, this, &TProp_Form::TakeTheKeyboardBack);
-        return false;
-    }
-    if (watched == SampleIMG && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        SampleIMG->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        BackgroundBmpButtonClick(SampleIMG);
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
