@@ -4,6 +4,7 @@
 #include "settings/SettingsTable.h"
 #include "support/TempFolder.h"
 
+#include <QDateTime>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -92,7 +93,9 @@ private slots:
         for (const std::string_view key : {kSettingsKeyPath, kLanguageKeyPath}) {
             TRegistryDef registry(PlatformRegistryStore());
             QVERIFY(registry.OpenKey(key, true));
-            registry.WriteString("Watched", std::string(key));
+            // A value of its own each run: the test's registry outlives the test.
+            registry.WriteString("Watched",
+                                 std::to_string(QDateTime::currentMSecsSinceEpoch()));
             QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 4 * TSettingsWatcher::kPollMs);
             watcher.Taken();
             changed.clear();
