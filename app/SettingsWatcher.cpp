@@ -2,7 +2,6 @@
 
 #include "settings/Platform.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 TSettingsWatcher::TSettingsWatcher(QObject* parent, int settleMs) : QObject(parent) {
@@ -32,10 +31,13 @@ void TSettingsWatcher::Watch() {
         return;
     // On a new machine neither the file nor its folder may be there yet: the nearest folder
     // that is tells when they come.
-    QDir folder = QFileInfo(FFile).absoluteDir();
-    while (!folder.exists() && folder.cdUp()) {
+    QString watched = QFileInfo(FFile).absolutePath();
+    while (!QFileInfo(watched).isDir()) {
+        const QString up = QFileInfo(watched).absolutePath();
+        if (up == watched)
+            return; // not even the root is there to watch
+        watched = up;
     }
-    const QString watched = folder.absolutePath();
     for (const QString& other : FWatcher.directories())
         if (other != watched)
             FWatcher.removePath(other);
