@@ -1,7 +1,9 @@
 #include "web/HttpCompat.h"
 
 #include <QAbstractHttpServer>
+#include <QHttpServer>
 #include <QHttpServerRequest>
+#include <QHttpServerResponder>
 #include <QHttpServerResponse>
 #include <QTcpServer>
 #include <QtGlobal>
@@ -50,9 +52,13 @@ void AcceptWebSocketsAt(QAbstractHttpServer& http, QObject* context, const QStri
                                             : QHttpServerWebSocketUpgradeResponse::deny();
     });
 #else
-    // 6.4 upgrades every request that asks; the service closes those at any other path.
-    Q_UNUSED(http);
+    // 6.4 upgrades a request only once a route has taken it and written nothing back.
     Q_UNUSED(context);
-    Q_UNUSED(path);
+    auto& server = static_cast<QHttpServer&>(http);
+    server.route(path, [](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+        if (RequestHeader(request, "Upgrade").compare("websocket", Qt::CaseInsensitive) != 0)
+            responder.write(QByteArray("The board's changes come over a WebSocket here.\n"),
+                            "text/plain", QHttpServerResponder::StatusCode::BadRequest);
+    });
 #endif
 }

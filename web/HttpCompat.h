@@ -29,5 +29,5 @@ void BindListeningServer(QAbstractHttpServer& http, QTcpServer* server);
 // what `taken` connects to a socket runs after the HTTP server's own handlers.
 void AfterConnectionsTaken(QTcpServer* server, QObject* context, std::function<void()> taken);
 
-// Lets WebSocket upgrades through at `path` only.
+// Lets WebSocket upgrades through at `path` only; `http` is a QHttpServer.
 void AcceptWebSocketsAt(QAbstractHttpServer& http, QObject* context, const QString& path);

@@ -117,8 +117,8 @@ QString FieldHtml(const TSettingDef& setting, const TSettingValue& value,
     }
     if (const std::vector<std::string>* files = FileChoicesOf(setting, choices)) {
         QString options;
-        if (setting.Files == TFileChoice::Sound)
-            options += Option(QString(), QStringLiteral("(none)"), text.empty());
+        // No file at all is a choice too: the display then shows no picture, plays no sound.
+        options += Option(QString(), QStringLiteral("(none)"), text.empty());
         const bool listed =
             text.empty() || std::find(files->begin(), files->end(), text) != files->end();
         if (!listed)
@@ -250,7 +250,7 @@ std::variant<TSettingChanges, std::string> ReadPostedSettings(const TFormFields&
             return label + " has no such item: nothing was saved.";
         if (const std::vector<std::string>* files = FileChoicesOf(setting, choices)) {
             const bool keeps = posted == current.Text(setting.Id);
-            const bool none = posted.empty() && setting.Files == TFileChoice::Sound;
+            const bool none = posted.empty();
             if (!keeps && !none && std::find(files->begin(), files->end(), posted) == files->end())
                 return label + " is chosen among the files listed: nothing was saved.";
         }
