@@ -1,5 +1,7 @@
 #include "app/Listener.h"
 
+#include "core/MessageLog.h"
+
 #include "core/ErrorReporter.h"
 
 #include <QSocketNotifier>
@@ -155,6 +157,8 @@ std::span<char> TListener::Receive() {
         CountDropped(ntohl(sender.sin_addr.s_addr));
         return {};
     }
+    FLastSender = ntohl(sender.sin_addr.s_addr);
+    FLastHeard.start();
     FRecvBuffer[length] = '\0';
     length = std::strlen(FRecvBuffer.data());
     return {FRecvBuffer.data(), length};
@@ -171,13 +175,9 @@ void TListener::CountDropped(std::uint32_t sender) {
 void TListener::LogDropped() {
     // The operator's only way to see that someone else is sending: standard error, which the
     // desktop session or the system journal keeps.
-    std::fprintf(stderr,
-                 "tallivue: dropped %llu datagram(s) from senders not named in "
-                 "\"ControllerAddress\" (the last from %s); %llu in all\n",
-                 static_cast<unsigned long long>(FDroppedUnlogged),
-                 FormatIPv4Address(FLastDropped).c_str(),
-                 static_cast<unsigned long long>(FDropped));
-    std::fflush(stderr);
+    LogLine("dropped " + std::to_string(FDroppedUnlogged) +
+            " datagram(s) from senders not named in \"ControllerAddress\" (the last from " +
+            FormatIPv4Address(FLastDropped) + "); " + std::to_string(FDropped) + " in all");
     FDroppedUnlogged = 0;
     FLastDropLog.start();
 }

@@ -43,6 +43,9 @@ public:
     // Datagrams read since the socket was opened, and those of them dropped for their sender.
     std::uint64_t Received() const { return FReceived; }
     std::uint64_t Dropped() const { return FDropped; }
+    // The sender of the last datagram believed, and how long ago it came; -1 before the first.
+    std::uint32_t LastSender() const { return FLastSender; }
+    qint64 MsSinceHeard() const { return FLastHeard.isValid() ? FLastHeard.elapsed() : -1; }
 
 signals:
     void Readable();
@@ -62,5 +65,7 @@ private:
     std::uint64_t FDropped = 0;
     std::uint64_t FDroppedUnlogged = 0;
     std::uint32_t FLastDropped = 0;
+    std::uint32_t FLastSender = 0;
+    QElapsedTimer FLastHeard;
     QElapsedTimer FLastDropLog;
 };

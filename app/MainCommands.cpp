@@ -169,3 +169,18 @@ void TDownload_Form::FormClose() {
     SpeakTimer->stop();
     MediaPlayer1->Close();
 }
+
+std::string TDownload_Form::ScrollText() const {
+    // The message as it was written, without the blanks that space its repeats on the screen.
+    return Scroll_Message->isEnabled() ? FSettings.Text(FScrollShown) : std::string();
+}
+
+THeardCounts TDownload_Form::Heard() const {
+    return {Listener->Received() - Listener->Dropped(), Listener->Dropped(), Listener->LastSender(),
+            Listener->MsSinceHeard()};
+}
+
+QImage TDownload_Form::Screenshot() {
+    // The window's own drawing, as it is now: a box or the dialog over it stays out.
+    return grab().toImage();
+}

@@ -4,6 +4,7 @@
 #include "app/DisplayRules.h"
 #include "app/Listener.h"
 #include "app/MainU.h"
+
 #include "app/SettingsWatcher.h"
 #include "app/TalkingDownload.h"
 #include "app/UsableSettings.h"
@@ -12,6 +13,7 @@
 #include "controls/Polygon.h"
 #include "controls/StatusGrid.h"
 #include "core/ErrorReporter.h"
+#include "core/MessageLog.h"
 #include "core/QtText.h"
 #include "core/TextEncoding.h"
 #include "settings/Platform.h"
@@ -94,6 +96,7 @@ void TDownload_Form::ApplySettings(TScrollRestart scroll) {
     time_left_label->move(time_left_label->x(),
                           TimeLeftLabelTop(time_to_go->y(), time_to_go->height()));
     blank_overlay->resize(size());
+    emit BoardChanged();
 }
 
 void TDownload_Form::BringModalToFront() {
@@ -279,12 +282,10 @@ void TDownload_Form::TellMissingFiles(const TSettingsEnvironment& environment) {
         if (file.empty() || QFileInfo::exists(FromUtf8(file)) ||
             file == std::get<std::string>(ResolveDefault(setting, setting.Default, environment)))
             continue;
-        const std::string line = "tallivue: \"" + std::string(setting.Name) + "\" names " + file +
-                                 ", which is not there\n";
-        if (FToldMissing.insert(line).second) {
-            std::fputs(line.c_str(), stderr);
-            std::fflush(stderr);
-        }
+        std::string line = "\"";
+        line.append(setting.Name).append("\" names ").append(file).append(", which is not there");
+        if (FToldMissing.insert(line).second)
+            LogLine(line);
     }
 }
 

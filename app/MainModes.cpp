@@ -64,6 +64,7 @@ void TDownload_Form::ShowUnless(bool hidden) {
 void TDownload_Form::SetScrollMessage(TSettingId message) {
     FScrollShown = message;
     Scroll_Message->SetScrollText(ScrollMessageText(FSettings.Text(message)));
+    emit BoardChanged();
 }
 
 void TDownload_Form::ShowAndBringToFront() {

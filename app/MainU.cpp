@@ -225,12 +225,16 @@ void TDownload_Form::SocketMessage() {
     // for a few milliseconds at most: the timers and the paint still come round in time.
     QElapsedTimer spent;
     spent.start();
+    bool taken = false;
     do {
         const std::uint64_t before = Listener->Received();
         HandleDatagram(Listener->Receive());
         if (Listener->Received() == before)
-            return; // nothing waited
+            break; // nothing waited
+        taken = true;
     } while (Listener->Armed() && spent.nsecsElapsed() < kDatagramBudgetNs);
+    if (taken)
+        emit BoardChanged();
 }
 
 void TDownload_Form::HandleDatagram(std::span<char> datagram) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DisplayState.h"
+#include "app/FrontDeskSource.h"
 #include "core/PackTypes.h"
 #include "settings/Properties.h"
 #include "settings/SettingValues.h"
@@ -36,7 +37,7 @@ class TWelcome_Form;
 // them by name. The class is one, its concerns in files of their own: creation and elements
 // (MainU.cpp), mode and pack status handling (MainModes.cpp), the activation layout
 // (MainLayout.cpp), commands, keys and timers (MainCommands.cpp).
-class TDownload_Form : public QWidget, public TPropertiesHost {
+class TDownload_Form : public QWidget, public TPropertiesHost, public TFrontDeskSource {
     Q_OBJECT
 
 public:
@@ -76,13 +77,13 @@ public:
     QAction* Exit1 = nullptr;
 
     // What the datagrams have made of the display, which the elements show.
-    const TDisplayState& State() const { return FState; }
+    const TDisplayState& State() const override { return FState; }
     // Seconds into the idle messages' turns: each of the first three shows for kScrollTurn.
     std::int32_t ScrollCount = 0;
     static constexpr std::int32_t kScrollTurn = 30;
 
     // The settings as the last activation read them (the built-in ones before the first).
-    const TSettingValues& Settings() const { return FSettings; }
+    const TSettingValues& Settings() const override { return FSettings; }
     // Whether the window stays above other windows, as "Always On Top" or the floating window
     // asks.
     bool StaysOnTop() const;
@@ -118,12 +119,23 @@ public:
     void clock_timerTimer();
     void Scroll_TimerTimer();
 
+    // What the front desk sees and asks.
+    std::string ScrollText() const override;
+    THeardCounts Heard() const override;
+    QImage Screenshot() override;
+    bool PropertiesOpen() const override { return FPropertiesOpen; }
+    void TakeSavedSettings() override { FormActivate(); }
+
     // The talking download.
     TTalkingDownload& Talking() { return *FTalking; }
     void SpeakStatus(int team, int pack, TPackState state);
     void SpeakDownloadComplete();
     void MediaPlayer1Notify();
     void SpeakTimerTimer();
+
+signals:
+    // What the board shows may have changed: datagrams were taken, or the settings read.
+    void BoardChanged();
 
 protected:
     bool event(QEvent* event) override;

@@ -6,8 +6,8 @@
 // mode and the reminder timer come through TTalkingDownloadHost, sounds through
 // TSoundPlayer.
 
-#include "core/PackTypes.h"
 #include "controls/SoundPlayer.h"
+#include "core/PackTypes.h"
 
 #include <cstdint>
 #include <deque>

@@ -2,6 +2,8 @@
 #include "app/MainU.h"
 #include "controls/Fonts.h"
 #include "settings/Platform.h"
+#include "web/SetWebPassword.h"
+#include "web/WebService.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -31,6 +33,10 @@ struct TCommandLine {
                        "large as on a 1920x1080 screen, unless the desktop or QT_SCALE_FACTOR "
                        "already sets a scale."),
         QStringLiteral("factor")};
+    const QCommandLineOption SetPassword{
+        QStringLiteral("set-web-password"),
+        QStringLiteral("Set the password of the front desk's settings page (asked twice, or read "
+                       "from standard input) and end.")};
 #ifdef _WIN32
     const QCommandLineOption PrepareSettings{
         QStringLiteral("prepare-settings"),
@@ -46,7 +52,7 @@ struct TCommandLine {
             "Laser-tag arena display: shows what the game controller sends to UDP port 12001."));
         Parser.addHelpOption();
         Parser.addVersionOption();
-        Parser.addOptions({Screenshot, After, Scale});
+        Parser.addOptions({Screenshot, After, Scale, SetPassword});
 #ifdef _WIN32
         Parser.addOption(PrepareSettings);
 #endif
@@ -73,6 +79,8 @@ QString EarlyOptions(int& argc, char* argv[]) {
         std::exit(1);
     }
 #endif
+    if (line.Parser.isSet(line.SetPassword))
+        std::exit(SetWebPassword());
     const QString scale = line.Parser.value(line.Scale);
     bool factorOk = false;
     const double factor = scale.toDouble(&factorOk);
@@ -123,7 +131,14 @@ int main(int argc, char* argv[]) {
 
     PrepareFaces();
     TDownload_Form display;
+    // Off until the settings name a port; it follows every reading of the settings.
+    TWebService frontDesk(display);
+    QObject::connect(&display, &TDownload_Form::BoardChanged, &frontDesk, [&frontDesk, &display] {
+        frontDesk.Configure(display.Settings());
+        frontDesk.BoardChanged();
+    });
     display.show();
+    frontDesk.Configure(display.Settings());
     if (line.Parser.isSet(line.Screenshot)) {
         const QString file = line.Parser.value(line.Screenshot);
         QTimer::singleShot(static_cast<int>(seconds * 1000), &display, [&display, file] {

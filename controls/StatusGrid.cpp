@@ -1,6 +1,7 @@
 #include "controls/StatusGrid.h"
 
 #include "controls/Fonts.h"
+#include "controls/GridPalette.h"
 #include "core/QtText.h"
 
 #include <QFontMetrics>
@@ -9,18 +10,15 @@
 
 namespace {
 
-const QColor kBlack(0x00, 0x00, 0x00);
-const QColor kDarkGrey(0x40, 0x40, 0x40);
-const QColor kSilver(0xC0, 0xC0, 0xC0);
-const QColor kWhite(0xFF, 0xFF, 0xFF);
-const QString kFaceName = QStringLiteral("Tahoma");
+QColor Colour(TRgb rgb) {
+    return QColor(rgb.Red, rgb.Green, rgb.Blue);
+}
 
-// Indexed by colour index 1..4; played packs and team totals take the light shade,
-// downloaded-only packs the dark one.
-const QColor kLightShades[] = {kBlack, QColor(0xFF, 0x80, 0x80), QColor(0x80, 0xFF, 0x80),
-                               QColor(0x80, 0x80, 0xFF), QColor(0xFF, 0xFF, 0x80)};
-const QColor kDarkShades[] = {kBlack, QColor(0x80, 0x00, 0x00), QColor(0x00, 0x60, 0x00),
-                              QColor(0x00, 0x00, 0xA0), QColor(0x60, 0x40, 0x00)};
+const QColor kBlack = Colour(kGridBlack);
+const QColor kDarkGrey = Colour(kGridNotInUse);
+const QColor kSilver = Colour(kGridBar);
+const QColor kWhite = Colour(kGridWhite);
+const QString kFaceName = QStringLiteral("Tahoma");
 
 // Rectangles as left, top, right, bottom with right and bottom excluded.
 void FillLTRB(QPainter& canvas, int left, int top, int right, int bottom, const QColor& colour) {
@@ -165,20 +163,7 @@ void TStatusGrid::Paint(QPainter& canvas) {
         const int row = team - 1;
         const TTeamColour colourIndex = FTeamColours[row];
         for (int pack = 1; pack <= N; ++pack) {
-            QColor fill = kBlack;
-            switch (FPacks.Get(team, pack)) {
-            case psNotInUse:
-                fill = kDarkGrey;
-                break;
-            case psPlayed:
-                fill = kLightShades[colourIndex];
-                break;
-            case psDownloaded:
-                fill = kDarkShades[colourIndex];
-                break;
-            default:
-                break;
-            }
+            const QColor fill = Colour(PackFill(FPacks.Get(team, pack), colourIndex));
             const int left = (pack - 1) * P + B;
             const int top = row * P + B;
             FillLTRB(canvas, left, top, pack * P, (row + 1) * P, fill);
@@ -192,7 +177,7 @@ void TStatusGrid::Paint(QPainter& canvas) {
         }
 
         if (FShowTeamTotals) {
-            const QColor& light = kLightShades[colourIndex];
+            const QColor light = Colour(kLightShades.at(colourIndex));
             drawCellText(QString::number(FTotals.TeamDownloaded[row]), 1, 1.5, row, N, light);
             drawCellText(QString::number(FTotals.TeamPlayed[row]), 1, 1.5, row, N + 1.5, light);
         }

@@ -1,5 +1,7 @@
 #include "core/ErrorReporter.h"
 
+#include "core/MessageLog.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -23,8 +25,7 @@ public:
         // log of its session or kiosk, keeps each one as a line.
         QString line = text;
         line.replace(u'\n', u' ');
-        std::fprintf(stderr, "tallivue: %s\n", qPrintable(line.simplified()));
-        std::fflush(stderr);
+        LogLine(line.simplified().toStdString());
         ShowNextLater();
     }
 

@@ -4,6 +4,8 @@
 
 #include "settings/Properties.h"
 
+#include "settings/BoardAddress.h"
+
 #include "controls/GIFImage.h"
 #include "controls/MediaPlayer.h"
 #include "controls/SpinEdit.h"
@@ -85,11 +87,25 @@ TProp_Form::TProp_Form(TWelcome_Form* welcome, TPropertiesHost* host, QWidget* p
     qApp->installEventFilter(this);
     SetDesignValues(PlatformSettingsEnvironment());
     GridSettingsChange();
+    ShowBoardAddress();
     resize(sizeHint().expandedTo(QSize(480, 370)));
 }
 
 TProp_Form::~TProp_Form() {
     GiveBackTheWelcomeWindow();
+}
+
+void TProp_Form::ShowBoardAddress() {
+    const int port = Web_Port->Value();
+    if (port == 0)
+        WebBoardAddress->setText(QStringLiteral("The web service is off."));
+    else if (port < kLowestWebPort)
+        WebBoardAddress->setText(
+            QStringLiteral("Ports below %1 are the system's: choose %1 or above.")
+                .arg(kLowestWebPort));
+    else
+        WebBoardAddress->setText(QStringLiteral("The board: ") +
+                                 BoardAddress(port, Web_Address->text()));
 }
 
 void TProp_Form::ConnectHandlers() {
@@ -120,6 +136,8 @@ void TProp_Form::ConnectHandlers() {
     connect(TalkingFolderButton, &QToolButton::clicked, this,
             &TProp_Form::TalkingFolderButtonClick);
     connect(PlayButton, &QPushButton::clicked, this, &TProp_Form::PlayButtonClick);
+    connect(Web_Port, &QSpinBox::valueChanged, this, &TProp_Form::ShowBoardAddress);
+    connect(Web_Address, &QLineEdit::textChanged, this, &TProp_Form::ShowBoardAddress);
 
     connect(AboutButton, &QPushButton::clicked, this, &TProp_Form::AboutButtonClick);
     connect(SaveButton, &QPushButton::clicked, this, &TProp_Form::SaveButtonClick);

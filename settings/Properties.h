@@ -118,6 +118,10 @@ public:
     QLineEdit* Calculating;
     QLineEdit* Text_Played;
     QLineEdit* Text_Downloaded;
+    // Tab "Network"
+    TSpinEdit* Web_Port;
+    QLineEdit* Web_Address;
+    QLabel* WebBoardAddress; // where the board opens in a browser, as the two fields say
 
     QTabWidget* PageControl1;
     QPushButton* AboutButton;
@@ -160,6 +164,8 @@ private:
     QWidget* CreateStatusGridPage();
     QWidget* CreateAudioPage();
     QWidget* CreateInternationalPage();
+    QWidget* CreateNetworkPage();
+    void ShowBoardAddress();
     void ConnectHandlers();
 
     void SetDesignValues(const TSettingsEnvironment& environment);

@@ -48,6 +48,8 @@ TControl* Stored(TSettingId id, QWidget* parent) {
     auto* control = new TControl(parent);
     control->setObjectName(QString::fromLatin1(setting.Control));
     SetTag(control, TagOfKey(setting.Key));
+    if constexpr (std::is_same_v<TControl, QCheckBox>)
+        control->setText(QString::fromUtf8(setting.Label));
     if constexpr (std::is_same_v<TControl, TSpinEdit>) {
         control->SetLimits(setting.Limited ? setting.Min : 0, setting.Limited ? setting.Max : 0);
         control->SetIncrement(setting.Step);
@@ -60,6 +62,10 @@ TControl* Named(const char* name, const QString& caption, QWidget* parent) {
     auto* control = new TControl(caption, parent);
     control->setObjectName(QString::fromLatin1(name));
     return control;
+}
+
+QString LabelOf(TSettingId id) {
+    return QString::fromUtf8(SettingDef(id).Label);
 }
 
 QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent) {
@@ -170,13 +176,18 @@ void TProp_Form::CreateControls() {
 }
 
 void TProp_Form::CreatePages() {
-    PageControl1->addTab(CreateModePage(), QStringLiteral("Mode"));
-    PageControl1->addTab(CreateFullScreenPage(), QStringLiteral("Full screen"));
-    PageControl1->addTab(CreateFloatingWindowPage(), QStringLiteral("Floating window"));
-    PageControl1->addTab(CreateScrollMessagePage(), QStringLiteral("Scroll message"));
-    PageControl1->addTab(CreateStatusGridPage(), QStringLiteral("Status Grid"));
-    PageControl1->addTab(CreateAudioPage(), QStringLiteral("Audio"));
-    PageControl1->addTab(CreateInternationalPage(), QStringLiteral("International"));
+    using enum TSettingPage;
+    const auto add = [this](QWidget* page, TSettingPage title) {
+        PageControl1->addTab(page, QString::fromUtf8(PageTitle(title)));
+    };
+    add(CreateModePage(), Mode);
+    add(CreateFullScreenPage(), FullScreen);
+    add(CreateFloatingWindowPage(), FloatingWindow);
+    add(CreateScrollMessagePage(), ScrollMessage);
+    add(CreateStatusGridPage(), StatusGrid);
+    add(CreateAudioPage(), Audio);
+    add(CreateInternationalPage(), International);
+    add(CreateNetworkPage(), Network);
 }
 
 // The controls are made in the order of their tab's table: the generic load and save go
@@ -191,7 +202,6 @@ QWidget* TProp_Form::CreateModePage() {
         Named<QCheckBox>("Show_Time_Left", QStringLiteral("Show Time Remaining"), page);
     Time_Remaining = Stored<TSpinEdit>(sTimeRemaining, page);
     RightClickMenu = Stored<QCheckBox>(sRightClickMenu, page);
-    RightClickMenu->setText(QStringLiteral("Right-click shows pop-up menu"));
 
     grid->addWidget(Caption(QStringLiteral("Select Mode"), Mode, page), 0, 0);
     grid->addLayout(Row({Mode}), 0, 1);
@@ -249,18 +259,14 @@ QWidget* TProp_Form::CreateFullScreenPage() {
             QStringLiteral("Choose the centre logo"), Center_Logo, CenterLogoButton);
 
     Always_On_Top = Stored<QCheckBox>(sAlwaysOnTop, page);
-    Always_On_Top->setText(QStringLiteral("Always on Top"));
     ShowClock = Stored<QCheckBox>(sShowClock, page);
-    ShowClock->setText(QStringLiteral("Show Clock"));
     ClockPosition = Stored<QComboBox>(sClockPosition, page);
     ClockPosition->addItems({QStringLiteral("Top Centre"), QStringLiteral("Top Left"),
                              QStringLiteral("Top Right"), QStringLiteral("Bottom Centre"),
                              QStringLiteral("Bottom Left"), QStringLiteral("Bottom Right")});
     ClockPosition->setAccessibleName(QStringLiteral("Clock position"));
     Polygon = Stored<QCheckBox>(sPolygon, page);
-    Polygon->setText(QStringLiteral("Show Animated Polygon"));
     Show_Total_Packs = Stored<QCheckBox>(sShowTotalPacks, page);
-    Show_Total_Packs->setText(QStringLiteral("Show Total Packs"));
 
     auto* options = new QGridLayout;
     options->addWidget(Always_On_Top, 0, 0);
@@ -285,9 +291,7 @@ QWidget* TProp_Form::CreateFloatingWindowPage() {
                                                {QStringLiteral("Top"), SetFloatY},
                                                {QStringLiteral("Width"), SetFloatWidth}});
     HideWhenIdle = Stored<QCheckBox>(sHideWhenIdle, page);
-    HideWhenIdle->setText(QStringLiteral("Hide when system is Idle"));
     HideWhenGame = Stored<QCheckBox>(sHideWhenGame, page);
-    HideWhenGame->setText(QStringLiteral("Hide when game in progress"));
 
     layout->addWidget(position);
     layout->addWidget(HideWhenIdle);
@@ -300,19 +304,17 @@ QWidget* TProp_Form::CreateScrollMessagePage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     ShowScrollMsg = Stored<QCheckBox>(sShowScrollMsg, page);
-    ShowScrollMsg->setText(QStringLiteral("Show Scroll Message"));
     grid->addWidget(ShowScrollMsg, 0, 0, 1, 2);
-    const auto addMessage = [&](int row, TSettingId id, const QString& caption, QLabel*& label,
-                                QLineEdit*& edit) {
+    const auto addMessage = [&](int row, TSettingId id, QLabel*& label, QLineEdit*& edit) {
         edit = Stored<QLineEdit>(id, page);
-        label = Caption(caption, edit, page);
+        label = Caption(LabelOf(id), edit, page);
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row, 1);
     };
-    addMessage(1, sMsg1, QStringLiteral("Scroll message 1"), Msg1Label, Msg1);
-    addMessage(2, sMsg2, QStringLiteral("Scroll message 2"), Msg2Label, Msg2);
-    addMessage(3, sMsg3, QStringLiteral("Scroll message 3"), Msg3Label, Msg3);
-    addMessage(4, sMsg4, QStringLiteral("Game Finish msg"), Msg4Label, Msg4);
+    addMessage(1, sMsg1, Msg1Label, Msg1);
+    addMessage(2, sMsg2, Msg2Label, Msg2);
+    addMessage(3, sMsg3, Msg3Label, Msg3);
+    addMessage(4, sMsg4, Msg4Label, Msg4);
     ScrollSpeed = Stored<TSpinEdit>(sScrollSpeed, page);
     ScrollSpeedLabel = Caption(QStringLiteral("Scroll speed"), ScrollSpeed, page);
     grid->addWidget(ScrollSpeedLabel, 5, 0);
@@ -383,17 +385,16 @@ QWidget* TProp_Form::CreateStatusGridPage() {
     auto* boxes = new QVBoxLayout;
     top->addSpacing(12);
     top->addLayout(boxes);
-    const auto addBox = [&](TSettingId id, const QString& caption) {
+    const auto addBox = [&](TSettingId id) {
         auto* box = Stored<QCheckBox>(id, page);
-        box->setText(caption);
         boxes->addWidget(box);
         return box;
     };
-    ShowTeamTotals = addBox(sShowTeamTotals, QStringLiteral("Show team totals"));
-    ShowOverallTotals = addBox(sShowOverallTotals, QStringLiteral("Show overall totals"));
-    ShowCaptions = addBox(sShowCaptions, QStringLiteral("Show captions"));
-    ShowLittleNumbers = addBox(sShowLittleNumbers, QStringLiteral("Show pack numbers"));
-    ShowBars = addBox(sShowBars, QStringLiteral("Show bars"));
+    ShowTeamTotals = addBox(sShowTeamTotals);
+    ShowOverallTotals = addBox(sShowOverallTotals);
+    ShowCaptions = addBox(sShowCaptions);
+    ShowLittleNumbers = addBox(sShowLittleNumbers);
+    ShowBars = addBox(sShowBars);
     boxes->addStretch(1);
     top->addStretch(1);
 
@@ -411,7 +412,6 @@ QWidget* TProp_Form::CreateAudioPage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     Special_Event = Stored<QCheckBox>(sSpecialEvent, page);
-    Special_Event->setText(QStringLiteral("Play special audio event when"));
     Audio_Time_Left = Stored<TSpinEdit>(sAudioTimeLeft, page);
     PlayButton = Named<QPushButton>("PlayButton", QStringLiteral("Play"), page);
     PlayButton->setAutoDefault(false);
@@ -429,7 +429,6 @@ QWidget* TProp_Form::CreateAudioPage() {
     grid->addWidget(AudioFileButton, 1, 2);
 
     Talking_Download = Stored<QCheckBox>(sTalkingDownload, page);
-    Talking_Download->setText(QStringLiteral("Enable talking download"));
     grid->addItem(new QSpacerItem(0, 8), 2, 0);
     grid->addWidget(Talking_Download, 3, 0, 1, 3);
 
@@ -455,19 +454,44 @@ QWidget* TProp_Form::CreateInternationalPage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     int row = 0;
-    const auto addText = [&](TSettingId id, const QString& caption) {
+    const auto addText = [&](TSettingId id) {
         auto* edit = Stored<QLineEdit>(id, page);
-        grid->addWidget(Caption(caption, edit, page), row, 0);
+        grid->addWidget(Caption(LabelOf(id), edit, page), row, 0);
         grid->addWidget(edit, row++, 1);
         return edit;
     };
-    Playing_Game = addText(sPlayingGame, QStringLiteral("Playing Game"));
-    Idle = addText(sIdle, QStringLiteral("Idle"));
-    Download_Packs = addText(sDownloadPacks, QStringLiteral("Download Packs"));
-    Calculating = addText(sCalculating, QStringLiteral("Calculate"));
-    Text_Played = addText(sTextPlayed, QStringLiteral("Played"));
-    Text_Downloaded = addText(sTextDownloaded, QStringLiteral("Downloaded"));
+    Playing_Game = addText(sPlayingGame);
+    Idle = addText(sIdle);
+    Download_Packs = addText(sDownloadPacks);
+    Calculating = addText(sCalculating);
+    Text_Played = addText(sTextPlayed);
+    Text_Downloaded = addText(sTextDownloaded);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(row, 1);
+    return page;
+}
+
+QWidget* TProp_Form::CreateNetworkPage() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    Web_Port = Stored<TSpinEdit>(sWebPort, page);
+    Web_Address = Stored<QLineEdit>(sWebAddress, page);
+    WebBoardAddress = new QLabel(page);
+    WebBoardAddress->setObjectName(QStringLiteral("WebBoardAddress"));
+    WebBoardAddress->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(Caption(LabelOf(sWebPort), Web_Port, page), 0, 0);
+    grid->addLayout(Row({Web_Port}), 0, 1);
+    grid->addWidget(Caption(LabelOf(sWebAddress), Web_Address, page), 1, 0);
+    grid->addWidget(Web_Address, 1, 1);
+    grid->addWidget(WebBoardAddress, 2, 0, 1, 2);
+    auto* note = new QLabel(
+        QStringLiteral("The front desk's pages are plain HTTP, for the arena's own network. Its "
+                       "settings page opens once a password is set with "
+                       "\"tallivue --set-web-password\"."),
+        page);
+    note->setWordWrap(true);
+    grid->addWidget(note, 3, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(4, 1);
     return page;
 }

@@ -425,11 +425,36 @@ bool TRegFileStore::WriteValue(std::string_view name, const TRegValue& value) {
             WithoutLoneSurrogates(old->Value.Data) == value.Data)
             stored.Data = old->Value.Data;
     }
+    if (FHolding && FCondition == TCondition::Unreadable)
+        return false;
     const TRegDocument before = FDocument;
     // The open key may exist only through a key below it: it gets a section of its own now.
     FDocument.AddKey(FOpenKey).SetValue(name, stored);
-    if (Save())
+    if (FHolding || Save())
         return true;
     FDocument = before;
     return false;
+}
+
+void TRegFileStore::HoldChanges() {
+    if (!FHolding)
+        FBeforeHeld = FDocument;
+    FHolding = true;
+}
+
+bool TRegFileStore::CommitChanges() {
+    if (!FHolding)
+        return true;
+    FHolding = false;
+    if (Save())
+        return true;
+    FDocument = std::move(FBeforeHeld);
+    return false;
+}
+
+void TRegFileStore::DiscardChanges() {
+    if (!FHolding)
+        return;
+    FHolding = false;
+    FDocument = std::move(FBeforeHeld);
 }

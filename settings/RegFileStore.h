@@ -35,6 +35,10 @@ public:
     std::optional<TRegValue> ReadValue(std::string_view name) const override;
     bool WriteValue(std::string_view name, const TRegValue& value) override;
     bool ReadWhole() const override;
+    bool HoldsChanges() const override { return true; }
+    void HoldChanges() override;
+    bool CommitChanges() override;
+    void DiscardChanges() override;
 
     // Where the file holds no key `to` but a key `from`, reads `from` and the keys below it as
     // `to`; the next save writes them there, and leaves `from` as it was.
@@ -56,4 +60,6 @@ private:
     TRegDocument FDocument;
     TCondition FCondition = TCondition::Usable;
     std::string FOpenKey; // full path of the open key, as the document spells it; empty when none
+    bool FHolding = false;
+    TRegDocument FBeforeHeld; // what the file held when the writes began to be held
 };

@@ -26,6 +26,12 @@ public:
     // Whether the store read what was saved whole; see TRegistryStore::ReadWhole.
     bool ReadWhole() const { return FStore->ReadWhole(); }
 
+    // See TRegistryStore::HoldChanges.
+    bool HoldsChanges() const { return FStore->HoldsChanges(); }
+    void HoldChanges() { FStore->HoldChanges(); }
+    bool CommitChanges() { return FStore->CommitChanges(); }
+    void DiscardChanges() { FStore->DiscardChanges(); }
+
     TRegDataType GetDataType(std::string_view name) const; // rdUnknown when missing
 
     // A missing value reads as an empty text; a value of another type raises TRegistryError.

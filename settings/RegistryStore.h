@@ -65,6 +65,14 @@ public:
     // False when what was saved could not be read whole (a settings file caught half written,
     // or mistyped by hand): the reads give defaults then, which are not the arena's settings.
     virtual bool ReadWhole() const { return true; }
+
+    // Writes from here on are held until CommitChanges, which stores them all or, returning
+    // false, none. A store that cannot hold writes stores each at once, and a caller that must
+    // not leave half its writes puts back what it read before when one is refused.
+    virtual bool HoldsChanges() const { return false; }
+    virtual void HoldChanges() {}
+    virtual bool CommitChanges() { return true; }
+    virtual void DiscardChanges() {} // the held writes go, none stored
 };
 
 // Key paths and value names, UTF-8 text, compare character by character as the registry compares

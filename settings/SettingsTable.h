@@ -75,6 +75,10 @@ enum TSettingId : std::uint8_t {
     sTextDownloaded,
     // Network: only in the settings file, with no field in the dialog
     sControllerAddress,
+    // The front desk's web service
+    sWebPort,
+    sWebAddress,
+    sWebPasswordHash, // set with --set-web-password, never shown
     // The Language key: the mode captions an arena may translate
     sPlayingGame,
     sIdle,
@@ -82,6 +86,9 @@ enum TSettingId : std::uint8_t {
     sCalculating,
     kSettingCount
 };
+
+// "Web Port": 0 turns the service off; below this the ports are the system's.
+constexpr std::int32_t kLowestWebPort = 1024;
 
 enum class TSettingsKey { Settings, Language };
 enum class TSettingKind { Boolean, Integer, Text };
@@ -101,6 +108,26 @@ struct TSettingDefault {
     const char* Text = "";
 };
 
+// The properties dialog's pages, in the order of its tabs; the front desk's settings page
+// groups the settings the same way.
+enum class TSettingPage : std::uint8_t {
+    None, // not edited in the dialog
+    Mode,
+    FullScreen,
+    FloatingWindow,
+    ScrollMessage,
+    StatusGrid,
+    Audio,
+    International,
+    Network,
+};
+constexpr int kSettingPageCount = 9;
+const char* PageTitle(TSettingPage page);
+
+// A text that names a file or folder: chosen with a picker, never typed, where the dialog is
+// not at hand.
+enum class TFileChoice : std::uint8_t { None, Picture, Sound, SoundFolder };
+
 struct TSettingDef {
     TSettingId Id;
     const char* Name;
@@ -115,6 +142,12 @@ struct TSettingDef {
     std::int32_t Min = 0;
     std::int32_t Max = 0;
     std::int32_t Step = 1;
+    // How the dialog shows it: its page, the caption beside its field (a check box's text), and
+    // for a list the items separated by "|": an integer is the item's index, a text the item.
+    TSettingPage Page = TSettingPage::None;
+    const char* Label = "";
+    const char* Choices = "";
+    TFileChoice Files = TFileChoice::None;
 };
 
 // What the defaults that depend on the machine are made of.

@@ -113,8 +113,8 @@ TEST(SettingsTable, EveryDialogControlIsStoredUnderItsValueName) {
         EXPECT_TRUE(SameRegName(ValueNameOfComponent(setting.Control), setting.Name))
             << setting.Control;
     }
-    // All but "Text Total Packs", the team colours and "ControllerAddress".
-    EXPECT_EQ(controls, kSettingCount - 4);
+    // All but "Text Total Packs", the team colours, "ControllerAddress" and the web password.
+    EXPECT_EQ(controls, kSettingCount - 5);
     EXPECT_EQ(FindSetting("show total packs")->Id, sShowTotalPacks);
     EXPECT_EQ(FindSetting("Show Time Remaining"), nullptr);
 }

@@ -8,6 +8,8 @@ set -euo pipefail
 packages=(
     # build
     cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
+    # the front desk's web service
+    qt6-httpserver-dev qt6-websockets-dev
     # sound: .wav, .mp3 and MIDI through SDL2_mixer, MIDI voiced by a General MIDI soundfont
     # (FluidSynth, which SDL2_mixer 2.8 only recommends, plays the MIDI)
     libsdl2-mixer-dev libfluidsynth3 fluid-soundfont-gm
@@ -20,6 +22,8 @@ packages=(
     imagemagick
     # tests and screenshots without a screen: a bare X server, and keys typed into it
     xvfb xauth x11-utils xdotool
+    # the front desk's pages in a real browser
+    chromium chromium-driver python3-selenium
     # an .mp3 to play in the sound tests
     lame
     # the Debian package: file and dpkg-shlibdeps (dpkg-dev), with which CPack finds the
