@@ -2,8 +2,10 @@
 #include "app/MainU.h"
 #include "controls/Fonts.h"
 #include "settings/Platform.h"
+#ifdef TALLIVUE_FRONT_DESK
 #include "web/SetWebPassword.h"
 #include "web/WebService.h"
+#endif
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,7 +54,10 @@ struct TCommandLine {
             "Laser-tag arena display: shows what the game controller sends to UDP port 12001."));
         Parser.addHelpOption();
         Parser.addVersionOption();
-        Parser.addOptions({Screenshot, After, Scale, SetPassword});
+        Parser.addOptions({Screenshot, After, Scale});
+#ifdef TALLIVUE_FRONT_DESK
+        Parser.addOption(SetPassword);
+#endif
 #ifdef _WIN32
         Parser.addOption(PrepareSettings);
 #endif
@@ -79,8 +84,10 @@ QString EarlyOptions(int& argc, char* argv[]) {
         std::exit(1);
     }
 #endif
+#ifdef TALLIVUE_FRONT_DESK
     if (line.Parser.isSet(line.SetPassword))
         std::exit(SetWebPassword());
+#endif
     const QString scale = line.Parser.value(line.Scale);
     bool factorOk = false;
     const double factor = scale.toDouble(&factorOk);
@@ -131,14 +138,18 @@ int main(int argc, char* argv[]) {
 
     PrepareFaces();
     TDownload_Form display;
+#ifdef TALLIVUE_FRONT_DESK
     // Off until the settings name a port; it follows every reading of the settings.
     TWebService frontDesk(display);
     QObject::connect(&display, &TDownload_Form::BoardChanged, &frontDesk, [&frontDesk, &display] {
         frontDesk.Configure(display.Settings());
         frontDesk.BoardChanged();
     });
+#endif
     display.show();
+#ifdef TALLIVUE_FRONT_DESK
     frontDesk.Configure(display.Settings());
+#endif
     if (line.Parser.isSet(line.Screenshot)) {
         const QString file = line.Parser.value(line.Screenshot);
         QTimer::singleShot(static_cast<int>(seconds * 1000), &display, [&display, file] {

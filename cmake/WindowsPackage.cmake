@@ -36,9 +36,9 @@ set(CPACK_PACKAGE_EXECUTABLES tallivue Tallivue)
 # room PC: the program, run once from here, makes the settings key and lets the Users group
 # write it, so that the staff can save the properties without an administrator. Then, at the
 # staff's choice (/AUTOSTART when silent), the display starts whenever anyone logs on.
-# The uninstaller takes the shortcut and the firewall's rule away and leaves the settings for
+# The uninstaller takes the shortcut and the firewall's rules away and leaves the settings for
 # the next install.
-file(WRITE ${PROJECT_BINARY_DIR}/nsis/install.nsh [=[
+set(install_commands [=[
 ExecWait '"$INSTDIR\tallivue.exe" --prepare-settings' $0
 StrCmp $0 "0" +2
   MessageBox MB_OK|MB_ICONEXCLAMATION "The settings could not be made writable for every user (error $0): save the properties as an administrator." /SD IDOK
@@ -55,9 +55,28 @@ tallivue_autostart:
 CreateShortCut "$SMSTARTUP\Tallivue.lnk" "$INSTDIR\tallivue.exe"
 tallivue_no_autostart:
 ]=])
+# A program with the front desk asks (/FRONTDESK when silent) whether its web page may be
+# reached from the PC's own network: on TCP, on any port, since the port is a setting.
+tallivue_linked_dlls(tallivue linked)
+if(Qt6::HttpServer IN_LIST linked)
+    string(APPEND install_commands [=[
+ClearErrors
+${GetOptions} $1 "/FRONTDESK" $2
+IfErrors 0 tallivue_front_desk
+MessageBox MB_YESNO|MB_ICONQUESTION "Let the front desk's web page through Windows' firewall, for the PCs and phones on this PC's own network? (The page stays off until it is switched on in Tallivue's settings.)" /SD IDNO IDNO tallivue_no_front_desk
+tallivue_front_desk:
+nsExec::Exec 'netsh advfirewall firewall add rule name="Tallivue front desk" dir=in action=allow program="$INSTDIR\tallivue.exe" protocol=TCP remoteip=localsubnet profile=any'
+Pop $0
+tallivue_no_front_desk:
+]=])
+endif()
+file(WRITE ${PROJECT_BINARY_DIR}/nsis/install.nsh "${install_commands}")
+# The front desk's rule goes whether this install made it or an earlier one did.
 file(WRITE ${PROJECT_BINARY_DIR}/nsis/uninstall.nsh [=[
 Delete "$SMSTARTUP\Tallivue.lnk"
 nsExec::Exec 'netsh advfirewall firewall delete rule name="Tallivue"'
+Pop $0
+nsExec::Exec 'netsh advfirewall firewall delete rule name="Tallivue front desk"'
 Pop $0
 ]=])
 # CPack passes these lines on as they stand only when they hold no quotes: the commands

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds what the Windows program links, for 64-bit Windows with Debian's MinGW-w64, from the
 # very Debian source packages of the versions the Linux build uses: SDL2, SDL2_mixer (its own
-# WAV, MP3, Ogg and FLAC decoders and Windows' MIDI, no other library) and Qt's base (Core, Gui,
-# Widgets, Network, Test, the Windows platform plugin and styles, the GIF, ICO and JPEG readers).
+# WAV, MP3, Ogg and FLAC decoders and Windows' MIDI, no other library), Qt's base (Core, Gui,
+# Widgets, Network, Test, the Windows platform plugin and styles, the GIF, ICO and JPEG readers)
+# and, for the front desk's web page, Qt WebSockets and Qt HTTP Server (their C++ modules alone).
 # Everything goes to a cache outside the work tree, $TALLIVUE_WIN_CACHE (default
 # ~/.cache/tallivue-win): src/ the unpacked sources, build/ the build trees, prefix/ what they
 # install. A part already installed is reused, and an interrupted build goes on where it stopped.
@@ -98,4 +99,22 @@ build qtbase "$(source_of qt6-base qt6-base-dev)" -DQT_HOST_PATH=/usr \
     -DQT_BUILD_TESTS=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_tabletevent=OFF \
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_openssl=OFF \
     -DFEATURE_sql_sqlite=OFF -DFEATURE_vulkan=OFF -DFEATURE_androiddeployqt=OFF
-echo "PASS: the Windows dependencies are in $prefix ($((SECONDS - started)) s)"
+
+# Qt's add-on modules build over the qtbase above, with the same host tools. Their QML parts
+# would need Qt Quick, which the program (Widgets only) does without.
+qt_module() { # NAME SOURCE BINARY: the module, unless installed; fails if its source cannot be had
+    local dir=
+    [ -f "$prefix/.$1-installed" ] || dir=$(source_of "$2" "$3") || return 1
+    build "$1" "$dir" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Quick=ON
+}
+# The front desk stands on Qt HTTP Server, which stands on Qt WebSockets. A mirror may serve
+# qtbase's source and not theirs: the program is then built without the front desk, and a later
+# run, once the sources are there, adds them.
+without=
+if ! qt_module qtwebsockets qt6-websockets qt6-websockets-dev ||
+    ! qt_module qthttpserver qt6-httpserver qt6-httpserver-dev; then
+    without="; without Qt WebSockets and Qt HTTP Server"
+    echo "== Qt WebSockets and Qt HTTP Server left out: the Windows program has no front desk" >&2
+fi
+echo "PASS: the Windows dependencies are in $prefix ($((SECONDS - started)) s$without)"

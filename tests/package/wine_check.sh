@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Windows installer as an arena's PC meets it, under Wine on a bare X server (no window
 # manager): a fresh Wine prefix holding the settings an old 32-bit display left; the installer
-# run silently with autostart; the display fed a game by the Linux simulator and read from its
-# title and the screen; the properties dialog opened with F5 and saved, and the registry read
-# back with its value types; a Greek caption and a message with a euro and a dash, typed in with
-# reg before the display starts, shown and saved back as typed. Runs in a network of its own, as
-# it binds UDP port 12001.
+# run silently with autostart and the front desk, the firewall rules it asks for read back; the
+# display fed a game by the Linux simulator and read from its title and the screen; the
+# properties dialog opened with F5 and saved, and the registry read back with its value types; a
+# Greek caption and a message with a euro and a dash, typed in with reg before the display
+# starts, shown and saved back as typed. Runs in a network of its own, as it binds UDP port 12001.
 # Usage: wine_check.sh INSTALLER LINUX_BUILD_DIR [SHOT_DIR]
 set -euo pipefail
 
@@ -42,6 +42,11 @@ took() { echo "   $1 ($((SECONDS - step_began)) s)"; step_began=$SECONDS; }
 "$wine" wineboot -i >/dev/null 2>&1 || fail "Wine could not set up a prefix"
 # Windows has Arial, which Wine lacks; its metric twin stands in, as on Debian.
 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null
+# Wine's netsh keeps no firewall rules: one of the check's own, loaded instead of Wine's, writes
+# down what the installer and the uninstaller ask of the firewall.
+x86_64-w64-mingw32-gcc-posix -O2 -s -o "$WINEPREFIX/drive_c/windows/system32/netsh.exe" \
+    "$(dirname "$0")/netsh-log.c" || fail "the firewall's stand-in did not build"
+export WINEDLLOVERRIDES=netsh.exe=n
 took "a fresh Wine prefix"
 
 # What the 32-bit display left on this PC: a 64-bit program finds it under WOW6432Node.
@@ -50,7 +55,7 @@ key='HKLM\SOFTWARE\Outrider\Tallivue'
 "$wine" reg add "$key" /reg:32 /v ShowClock /t REG_DWORD /d 1 /f >/dev/null
 "$wine" reg add "$key\\Language" /reg:32 /v Calculating /t REG_SZ /d Adding /f >/dev/null
 
-"$wine" "$installer" /S /AUTOSTART || fail "the installer failed"
+"$wine" "$installer" /S /AUTOSTART /FRONTDESK || fail "the installer failed"
 "${wine%64}server" -w 2>/dev/null || wineserver -w
 folder="$WINEPREFIX/drive_c/Program Files/Tallivue"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
@@ -59,7 +64,17 @@ for file in "$folder/tallivue.exe" "$folder/platforms/qwindows.dll" "$folder/Sou
     "$folder/Uninstall.exe"; do
     [ -f "$file" ] || fail "the installer left no ${file#"$WINEPREFIX"/}"
 done
-took "installed silently, with the Start menu entry and autostart"
+firewall() { tr -d '\r' <"$WINEPREFIX/drive_c/netsh.log" 2>/dev/null; }
+program='program="C:\Program Files\Tallivue\tallivue.exe"'
+rules="netsh advfirewall firewall add rule name=\"Tallivue\" dir=in action=allow $program protocol=UDP localport=12001 remoteip=localsubnet profile=any"
+# The front desk's web page, asked for, is let in only where the program has one.
+[ -f "$folder/Qt6HttpServer.dll" ] && rules+="
+netsh advfirewall firewall add rule name=\"Tallivue front desk\" dir=in action=allow $program protocol=TCP remoteip=localsubnet profile=any"
+[ "$(firewall)" = "$rules" ] || fail "the installer's firewall rules are
+$(firewall)
+instead of
+$rules"
+took "installed silently, with the Start menu entry, autostart and the firewall's rules"
 
 query() { "$wine" reg query "$key$1" 2>/dev/null | tr -d '\r'; }
 # A value as reg prints it: name, type, data.
@@ -179,6 +194,10 @@ pid=
 for _ in $(seq 100); do [ -e "$folder/tallivue.exe" ] || break; sleep 0.2; done
 [ ! -e "$folder/tallivue.exe" ] && [ ! -e "$menu/StartUp/Tallivue.lnk" ] ||
     fail "the uninstaller left the program or its autostart"
+rules+='
+netsh advfirewall firewall delete rule name="Tallivue"
+netsh advfirewall firewall delete rule name="Tallivue front desk"'
+[ "$(firewall)" = "$rules" ] || fail "the uninstaller left firewall rules: $(firewall)"
 saved || fail "the uninstaller took the settings: $settings"
 took "uninstalled, the settings kept for the next install"
 echo "PASS: the Windows installer under Wine"
