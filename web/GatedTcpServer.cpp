@@ -35,20 +35,18 @@ void TGatedTcpServer::incomingConnection(qintptr descriptor) {
         delete socket;
         return;
     }
+    ForgetClosed();
     if (Connections() >= kMaxConnections) {
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         Refuse(socket, 503);
         return;
     }
+    FWatched.erase(socket); // a new socket where a deleted one was
     TWatch& watch = FWatched[socket];
+    watch.Socket = socket;
     watch.Gate = TRequestGate(FLimits);
     watch.Quiet.start();
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Look(socket); });
-    connect(socket, &QObject::destroyed, this, [this, socket] {
-        FWatched.erase(socket);
-        if (FWatched.empty())
-            FDeadlines.stop();
-    });
     if (!FDeadlines.isActive())
         FDeadlines.start();
     addPendingConnection(socket);
@@ -63,8 +61,6 @@ void TGatedTcpServer::Look(QTcpSocket* socket) {
         socket->readAll(); // nothing of a refused connection reaches the HTTP server
         return;
     }
-    if (watch.Upgraded)
-        return;
     watch.Quiet.start();
     const qint64 available = socket->bytesAvailable();
     const QByteArray bytes = socket->peek(available);
@@ -75,9 +71,11 @@ void TGatedTcpServer::Look(QTcpSocket* socket) {
     watch.Seen = available;
     if (!wasInRequest && watch.Gate.InRequest())
         watch.Request.start();
-    if (verdict == TGateVerdict::Upgraded)
-        watch.Upgraded = true;
-    else if (verdict == TGateVerdict::Refused)
+    if (verdict == TGateVerdict::Upgraded) {
+        // A WebSocket from here on: the service limits those, and nothing of the gate stays.
+        disconnect(socket, nullptr, this, nullptr);
+        FWatched.erase(found);
+    } else if (verdict == TGateVerdict::Refused)
         Refuse(socket, watch.Gate.Status());
 }
 
@@ -96,10 +94,25 @@ void TGatedTcpServer::Refuse(QTcpSocket* socket, int status) {
     socket->disconnectFromHost();
 }
 
+int TGatedTcpServer::Connections() {
+    ForgetClosed();
+    return static_cast<int>(FWatched.size());
+}
+
+void TGatedTcpServer::ForgetClosed() {
+    std::erase_if(FWatched, [](const auto& entry) {
+        return !entry.second.Socket ||
+               entry.second.Socket->state() == QAbstractSocket::UnconnectedState;
+    });
+    if (FWatched.empty())
+        FDeadlines.stop();
+}
+
 void TGatedTcpServer::CheckDeadlines() {
+    ForgetClosed();
     std::vector<std::pair<QTcpSocket*, int>> late;
     for (auto& [socket, watch] : FWatched) {
-        if (watch.Upgraded || watch.Refused)
+        if (watch.Refused)
             continue;
         if (watch.Gate.InRequest() && watch.Request.elapsed() > kRequestMs)
             late.emplace_back(socket, 408);

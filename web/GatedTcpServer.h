@@ -3,6 +3,7 @@
 #include "web/RequestGate.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -27,18 +28,19 @@ public:
     // After the HTTP server is bound: from then on the gate sees each connection's bytes
     // before the HTTP server reads them, and learns how many it left.
     void WatchAfterTheServer();
-    int Connections() const { return static_cast<int>(FWatched.size()); }
+    // HTTP connections open now; upgraded ones are the service's to count.
+    int Connections();
 
 protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
     struct TWatch {
+        QPointer<QTcpSocket> Socket; // gone with the socket, whoever deletes it
         TRequestGate Gate;
         qint64 Seen = 0;       // bytes in the socket's buffer that the gate has looked at
         QElapsedTimer Quiet;   // since the last bytes
         QElapsedTimer Request; // since the request now arriving began
-        bool Upgraded = false;
         bool Refused = false;
         bool Followed = false; // the after-reading handler is connected
     };
@@ -46,6 +48,9 @@ private:
     void Look(QTcpSocket* socket);
     void Refuse(QTcpSocket* socket, int status);
     void CheckDeadlines();
+    // Forgets connections whose sockets are gone: the HTTP server cuts every connection of a
+    // socket it hands to the WebSocket server, the one that told of its end among them.
+    void ForgetClosed();
 
     TGateLimits FLimits;
     std::map<QTcpSocket*, TWatch> FWatched;

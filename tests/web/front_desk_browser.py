@@ -230,6 +230,22 @@ try:
         fail("a page loaded before a change wrote over it")
     wait_for("the display taking the save", lambda: status()["message"] == "changed")
 
+    # Boards that came and went leave no connection counted: beyond the limit they would shut
+    # every browser out.
+    counted, boards = status()["connections"], status()["boardClients"]
+    for _ in range(5):
+        with socket.create_connection(("127.0.0.1", PORT), timeout=10) as board:
+            board.sendall(b"GET /ws HTTP/1.1\r\nHost: desk\r\nUpgrade: websocket\r\n"
+                          b"Connection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                          b"Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n")
+            if not board.recv(100).startswith(b"HTTP/1.1 101"):
+                fail("a board's WebSocket was not taken")
+    def forgotten():
+        now = status()
+        return now["connections"] <= counted + 1 and now["boardClients"] <= boards
+
+    wait_for("the boards' connections forgotten", forgotten)
+
     # Five wrong passwords lock the address out for a minute: the right one is refused too.
     def login(password):
         got, set_cookie, page = request("GET", "/settings")
