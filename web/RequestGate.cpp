@@ -1,4 +1,5 @@
 #include "web/RequestGate.h"
+#include "web/HttpText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,14 +13,6 @@ bool SameLetters(std::string_view a, std::string_view b) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
 }
 
 bool IsToken(std::string_view text) {
