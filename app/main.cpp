@@ -1,5 +1,6 @@
 #include "app/DisplayRules.h"
 #include "app/MainU.h"
+#include "app/ServiceWatchdog.h"
 #include "controls/Fonts.h"
 #include "settings/Platform.h"
 #ifdef TALLIVUE_FRONT_DESK
@@ -150,6 +151,9 @@ int main(int argc, char* argv[]) {
 #ifdef TALLIVUE_FRONT_DESK
     frontDesk.Configure(display.Settings());
 #endif
+    // Ready once the loop runs, the window mapped by then.
+    TServiceWatchdog watchdog;
+    QTimer::singleShot(0, &watchdog, &TServiceWatchdog::Ready);
     if (line.Parser.isSet(line.Screenshot)) {
         const QString file = line.Parser.value(line.Screenshot);
         QTimer::singleShot(static_cast<int>(seconds * 1000), &display, [&display, file] {

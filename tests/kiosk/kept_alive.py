@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""The display kept alive on its own. Under systemd: a notify socket of the check's own hears
+READY=1 once the window is on the screen, then heartbeats at half the watchdog's allowance, none
+while the display's process is stopped, and again once it goes on. On a bare kiosk: the xinitrc
+starts a killed display again, waits longer each time a display keeps failing at once, ends with
+a display that ended by its Exit menu, and keeps its log bounded.
+
+Usage: kept_alive.py SOURCE_DIR BUILD_DIR   (DISPLAY must name an X server)
+"""
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+SOURCE, BUILD = (os.path.abspath(a) for a in sys.argv[1:3])
+XINITRC = os.path.join(SOURCE, "assets/kiosk/xinitrc")
+WORK = tempfile.mkdtemp()
+
+
+def fail(text):
+    raise SystemExit(f"FAIL: {text}")
+
+
+def environment(**extra):
+    env = dict(os.environ, XDG_CONFIG_HOME=f"{WORK}/config", QT_QPA_PLATFORM="xcb",
+               SDL_AUDIODRIVER="dummy")
+    for name in ("NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID", "XDG_STATE_HOME"):
+        env.pop(name, None)
+    env.update(extra)
+    return env
+
+
+def display_windows():
+    """The display's window if it is on the screen (mapped), not merely made."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    ids = [line.split()[0] for line in tree.splitlines() if '("tallivue" "Tallivue")' in line]
+    def shows(window, tool, *what):
+        return subprocess.run([tool, "-id", window, *what], capture_output=True, text=True).stdout
+
+    # The display, not the welcome or about box: all are the program's and named Tallivue.
+    return [i for i in ids if "IsViewable" in shows(i, "xwininfo") and
+            "DIALOG" not in shows(i, "xprop", "_NET_WM_WINDOW_TYPE")]
+
+
+def messages(sock, seconds):
+    """What the socket hears in `seconds`, with the time each came."""
+    heard = []
+    end = time.monotonic() + seconds
+    while (left := end - time.monotonic()) > 0:
+        sock.settimeout(left)
+        try:
+            heard.append((time.monotonic(), sock.recv(4096).decode()))
+        except socket.timeout:
+            break
+    return heard
+
+
+def check_watchdog():
+    path = f"{WORK}/notify"
+    sock = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+    sock.bind(path)
+    display = subprocess.Popen([f"{BUILD}/tallivue"], stderr=subprocess.DEVNULL,
+                               env=environment(NOTIFY_SOCKET=path, WATCHDOG_USEC="600000"))
+    try:
+        sock.settimeout(30)
+        first = sock.recv(4096).decode()
+        if first != "READY=1":
+            fail(f"the first message to the service manager was {first!r}, not READY=1")
+        if not display_windows():
+            fail("READY=1 came before the display's window was on the screen")
+        beats = [t for t, text in messages(sock, 3) if text == "WATCHDOG=1"]
+        if not 6 <= len(beats) <= 14:
+            fail(f"{len(beats)} heartbeats in 3 s, at a 0.6 s allowance (one every 0.3 s)")
+        display.send_signal(signal.SIGSTOP)
+        messages(sock, 0.2)  # what was on its way
+        quiet = messages(sock, 1.5)
+        display.send_signal(signal.SIGCONT)
+        if quiet:
+            fail(f"heartbeats while the display was stopped: {quiet}")
+        if not any(text == "WATCHDOG=1" for _, text in messages(sock, 1.5)):
+            fail("no heartbeat after the display went on")
+    finally:
+        display.kill()
+        display.wait()
+        sock.close()
+
+
+def xinitrc(home, bin_dir):
+    env = environment(HOME=home, PATH=f"{bin_dir}:{os.environ['PATH']}")
+    return subprocess.Popen(["sh", XINITRC], env=env, start_new_session=True)
+
+
+def display_pid(session, old=None, seconds=20):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        found = subprocess.run(["pgrep", "-s", str(session), "-x", "tallivue"],
+                               capture_output=True, text=True).stdout.split()
+        if found and found[0] != old and display_windows():
+            return found[0]
+        time.sleep(0.1)
+    fail(f"no display running from the xinitrc {'again ' if old else ''}in {seconds} s")
+
+
+def check_restarted_display():
+    home = f"{WORK}/kiosk"
+    bin_dir = f"{home}/bin"
+    state = f"{home}/.local/state"
+    os.makedirs(bin_dir)
+    os.makedirs(state)
+    os.symlink(f"{BUILD}/tallivue", f"{bin_dir}/tallivue")
+    with open(f"{state}/tallivue.log", "wb") as log:
+        log.write(b"an old line\n" * 100000)  # 1.2 MB
+    session = xinitrc(home, bin_dir)
+    try:
+        first = display_pid(session.pid)
+        if os.path.getsize(f"{state}/tallivue.log.1") != 1200000 or \
+                os.path.getsize(f"{state}/tallivue.log") > 10000:
+            fail("the log past 1 MB was not put aside at the start")
+        os.kill(int(first), signal.SIGKILL)
+        display_pid(session.pid, old=first)
+        with open(f"{state}/tallivue.log") as log:
+            if "starting it again" not in log.read():
+                fail("the log does not say the display was started again")
+    finally:
+        os.killpg(session.pid, signal.SIGKILL)
+        session.wait()
+
+
+def check_failing_display():
+    # A program that stands in for the display: it fails at once three times, then ends as
+    # its Exit menu ends it.
+    home = f"{WORK}/failing"
+    os.makedirs(f"{home}/bin")
+    with open(f"{home}/bin/tallivue", "w") as program:
+        program.write('#!/bin/sh\ndate +%s.%N >>"$HOME/starts"\n'
+                      '[ "$(wc -l <"$HOME/starts")" -ge 4 ]\n')
+    os.chmod(f"{home}/bin/tallivue", 0o755)
+    session = xinitrc(home, f"{home}/bin")
+    try:
+        session.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        os.killpg(session.pid, signal.SIGKILL)
+        fail("the xinitrc went on after the display ended by its Exit menu")
+    with open(f"{home}/starts") as starts:
+        times = [float(line) for line in starts]
+    gaps = [round(b - a, 1) for a, b in zip(times, times[1:])]
+    if len(times) != 4 or not all(abs(g - want) < 0.5 for g, want in zip(gaps, (1, 2, 4))):
+        fail(f"a display failing at once was started again after {gaps} s, not 1, 2 and 4")
+
+
+try:
+    check_watchdog()
+    check_restarted_display()
+    check_failing_display()
+    print("PASS: the display kept alive by systemd's watchdog and by the kiosk's xinitrc")
+finally:
+    shutil.rmtree(WORK, ignore_errors=True)
