@@ -2,6 +2,8 @@
 
 #include "core/TextEncoding.h"
 
+#include <algorithm>
+
 void TDisplayState::Configure(const TSettingValues& settings) {
     FPlayingCaption = settings.Text(sPlayingGame);
     FIdleCaption = settings.Text(sIdle);
@@ -66,6 +68,17 @@ void TDisplayState::PackStatusMessage(std::span<const std::string_view> fields,
         }
     }
     FFirstStatus = false;
+    TitleFromTotals();
+}
+
+void TDisplayState::RestorePacks(const TPackTable& packs, int packsPerTeam) {
+    FPacks = packs;
+    FPacksPerTeam = std::max(FPacksPerTeam, ClampPacksPerTeam(packsPerTeam));
+    FTotalsStale = true;
+    TitleFromTotals();
+}
+
+void TDisplayState::TitleFromTotals() {
     // During a game the task bar keeps the countdown.
     if (!GameActive()) {
         const TPackTotals& totals = Totals();

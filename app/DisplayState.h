@@ -52,13 +52,20 @@ public:
     // No pack status heard yet: the first only fills the grid, it is not announced.
     bool FirstStatus() const { return FFirstStatus; }
 
+    // The packs as a display started again finds them kept: shown as heard, but the next pack
+    // status is still the first, which only fills the grid.
+    void RestorePacks(const TPackTable& packs, int packsPerTeam);
+
     TPackState PackState(int team, int pack) const { return FPacks.Get(team, pack); }
+    const TPackTable& Packs() const { return FPacks; }
     // The packs shown per team: the setting's, grown to the highest pack heard in use.
     int PacksPerTeam() const { return FPacksPerTeam; }
     // Of the packs shown, counted from the states just heard.
     const TPackTotals& Totals() const;
 
 private:
+    void TitleFromTotals();
+
     std::string FPlayingCaption;
     std::string FIdleCaption;
     std::string FDownloadingCaption;

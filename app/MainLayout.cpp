@@ -56,6 +56,7 @@ TDesktop Desktop() {
 
 void TDownload_Form::FormActivate() {
     FActivated = true;
+    const bool first = FFirstActivation;
     if (FFirstActivation) {
         FFirstActivation = false;
         Welcome->ShowWelcome();
@@ -63,6 +64,9 @@ void TDownload_Form::FormActivate() {
     BringModalToFront();
     Listener->Arm();
     ApplySettings(TScrollRestart::FromFirst);
+    // With the captions read, and before any datagram is taken.
+    if (first)
+        RestoreKeptState();
 }
 
 void TDownload_Form::ApplySettings(TScrollRestart scroll) {

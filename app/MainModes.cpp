@@ -4,16 +4,19 @@
 
 #include "app/FormSpeechHost.h"
 #include "app/MainU.h"
+#include "app/StateKeeper.h"
 #include "app/TalkingDownload.h"
 #include "controls/Marquee.h"
 #include "controls/MediaPlayer.h"
 #include "controls/StatusGrid.h"
 #include "core/QtText.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QTimer>
 
 void TDownload_Form::ModeMessage(std::span<const std::string_view> fields) {
+    FKeeper->ModeHeard(fields);
     const bool wasDownloading = FState.Downloading();
     const std::optional<std::int32_t> seconds = FState.ModeMessage(fields);
     ShowModeState();
@@ -43,6 +46,28 @@ void TDownload_Form::ModeMessage(std::span<const std::string_view> fields) {
     }
     if (floating)
         ShowAndBringToFront();
+}
+
+void TDownload_Form::RestoreKeptState() {
+    const std::optional<TKeptState> kept = FKeeper->Kept();
+    if (!kept)
+        return;
+    FState.RestorePacks(kept->Packs, kept->PacksPerTeam);
+    for (int team = 1; team <= kTeamCount; ++team)
+        for (int pack = 1; pack <= kMaxPacksPerTeam; ++pack)
+            StatusGrid1->SetPackState(team, pack, FState.PackState(team, pack));
+    StatusGrid1->SetPacksPerTeam(FState.PacksPerTeam());
+    StatusGrid1->SetWidth(width());
+    Total_Packs_Label->setText(QString::number(FState.Totals().InUse));
+    setWindowTitle(FromUtf8(FState.Title()));
+    if (!kept->ModeFields.empty()) {
+        // As the controller would say it now: a game's countdown goes on from where it was.
+        const std::vector<std::string> fields = ModeFieldsAfter(
+            kept->ModeFields, QDateTime::currentMSecsSinceEpoch() - kept->ModeHeardAtMs);
+        const std::vector<std::string_view> views(fields.begin(), fields.end());
+        ModeMessage(views);
+    }
+    emit BoardChanged();
 }
 
 void TDownload_Form::ShowModeState() {

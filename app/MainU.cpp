@@ -8,6 +8,7 @@
 #include "app/Listener.h"
 #include "app/Protocol.h"
 #include "app/SettingsWatcher.h"
+#include "app/StateKeeper.h"
 #include "app/TalkingDownload.h"
 #include "controls/GIFImage.h"
 #include "controls/Marquee.h"
@@ -92,6 +93,7 @@ TDownload_Form::TDownload_Form(QWidget* parent)
     FTalking = std::make_unique<TTalkingDownload>(*FSpeechHost, *MediaPlayer1);
     ApplyTalkingSettings();
 
+    FKeeper = std::make_unique<TStateKeeper>(FState, StateFilePath());
     Listener = new TListener(this);
     connect(Listener, &TListener::Readable, this, &TDownload_Form::SocketMessage);
     FFields.reserve(kMaxDatagramBytes); // one field per byte at the most
@@ -233,8 +235,10 @@ void TDownload_Form::SocketMessage() {
             break; // nothing waited
         taken = true;
     } while (Listener->Armed() && spent.nsecsElapsed() < kDatagramBudgetNs);
-    if (taken)
+    if (taken) {
+        FKeeper->Changed();
         emit BoardChanged();
+    }
 }
 
 void TDownload_Form::HandleDatagram(std::span<char> datagram) {

@@ -27,6 +27,7 @@ class TMarquee;
 class TMediaPlayer;
 class TPolygon;
 class TSettingsWatcher;
+class TStateKeeper;
 class TStatusGrid;
 class TTalkingDownload;
 class TWelcome_Form;
@@ -126,6 +127,9 @@ public:
     bool PropertiesOpen() const override { return FPropertiesOpen; }
     void TakeSavedSettings() override { FormActivate(); }
 
+    // What the datagrams decided, kept for a display started again.
+    TStateKeeper& Keeper() { return *FKeeper; }
+
     // The talking download.
     TTalkingDownload& Talking() { return *FTalking; }
     void SpeakStatus(int team, int pack, TPackState state);
@@ -168,6 +172,7 @@ private:
     void LoadPicture(TGIFImage& picture, TSettingId setting);
     void ApplyTalkingSettings();
     void ApplyControllerFilter();
+    void RestoreKeptState();
     void CheckTalkingFolder();
     void ReportOnce(const QString& message);
 
@@ -198,4 +203,5 @@ private:
     std::vector<std::string_view> FFields; // reused: splitting a datagram allocates nothing
     std::unique_ptr<TFormSpeechHost> FSpeechHost;
     std::unique_ptr<TTalkingDownload> FTalking;
+    std::unique_ptr<TStateKeeper> FKeeper; // after FState, which it reads to the end
 };

@@ -15,7 +15,7 @@ build=$(cd "$1" && pwd)
 shift
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work
+export XDG_CONFIG_HOME=$work XDG_STATE_HOME=$work
 mkdir -p "$XDG_CONFIG_HOME/Outrider"
 # The bench program is not in the program folder, so the pictures and sounds are named.
 {

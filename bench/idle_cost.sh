@@ -21,7 +21,7 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 xserver=$XSERVER_PID
 
 measure() { # NAME SETTINGS-LINES
-    export XDG_CONFIG_HOME=$work/$1
+    export XDG_CONFIG_HOME=$work/$1 XDG_STATE_HOME=$work/$1
     mkdir -p "$XDG_CONFIG_HOME/Outrider"
     printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n%b' "$2" \
         >"$XDG_CONFIG_HOME/Outrider/Tallivue.reg"

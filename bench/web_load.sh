@@ -22,7 +22,7 @@ finish() {
     rm -rf "$work"
 }
 trap finish EXIT
-export XDG_CONFIG_HOME=$work
+export XDG_CONFIG_HOME=$work XDG_STATE_HOME=$work
 mkdir -p "$XDG_CONFIG_HOME/Outrider"
 {
     printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n'

@@ -1,6 +1,7 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
 #include "app/SettingsWatcher.h"
+#include "app/StateKeeper.h"
 #include "app/TalkingDownload.h"
 #include "controls/GIFImage.h"
 #include "controls/Marquee.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,7 +66,11 @@ class DisplayWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { std::filesystem::remove(SettingsFilePath()); }
+    // Each case starts as a display on a new PC would: no settings, nothing kept.
+    void init() {
+        std::filesystem::remove(SettingsFilePath());
+        QFile::remove(StateFilePath());
+    }
 
     void withoutSettingsItFillsTheScreen() {
         TDownload_Form form;

@@ -1,4 +1,5 @@
 #include "app/MainU.h"
+#include "app/StateKeeper.h"
 #include "app/TalkingDownload.h"
 #include "controls/MediaPlayer.h"
 #include "controls/StatusGrid.h"
@@ -7,6 +8,7 @@
 #include "core/ErrorReporter.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -31,6 +33,8 @@ class DownloadFormSpeechTest : public QObject {
     TTempFolder FFolder;
 
 private slots:
+    // Each case starts with nothing kept by the display of the case before.
+    void init() { QFile::remove(StateFilePath()); }
     void theWindowsPacksModeTimerAndPlayerDriveIt() {
         for (const char* name :
              {"Downloaded", "packs", "players", "Still_need", "red", "green", "00", "02", "03"})

@@ -1,5 +1,6 @@
 #include "app/MainU.h"
 #include "app/Protocol.h"
+#include "app/StateKeeper.h"
 #include "controls/GIFImage.h"
 #include "controls/Marquee.h"
 #include "controls/StatusGrid.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QRandomGenerator>
@@ -66,7 +68,11 @@ class HostileInputTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { std::filesystem::remove(SettingsFilePath()); }
+    // Each case starts as a display on a new PC would: no settings, nothing kept.
+    void init() {
+        std::filesystem::remove(SettingsFilePath());
+        QFile::remove(StateFilePath());
+    }
 
     // Each case is activated twice, plays a game's datagrams and a few scroll steps, in bounded
     // time and memory, and leaves the settings file as it was.

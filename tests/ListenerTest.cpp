@@ -1,9 +1,11 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
+#include "app/StateKeeper.h"
 #include "controls/StatusGrid.h"
 #include "support/CapturedStderr.h"
 #include "support/RecordingReporter.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QLabel>
 #include <QMessageBox>
@@ -62,6 +64,8 @@ class ListenerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Each case starts with nothing kept by the display of the case before.
+    void init() { QFile::remove(StateFilePath()); }
     void datagramsOverLoopbackChangeTheGrid() {
         RecordingReporter reporter;
         TDownload_Form display;

@@ -11,7 +11,7 @@ for program in tallivue tallivue-sim; do
     [ -x "$build/$program" ] || { echo "tools/demo.sh: no $build/$program: build first" >&2; exit 1; }
 done
 work=$(mktemp -d)
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 # Qt wants a private runtime folder, which a session without a desktop may not have.
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     export XDG_RUNTIME_DIR=$work/runtime

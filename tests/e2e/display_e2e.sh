@@ -16,7 +16,7 @@ export QT_QPA_PLATFORM=xcb
 build=$(cd "$1" && pwd)
 shots=${2:-}
 work=$(mktemp -d)
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 pid=
 cleanup() {
     local status=$?
@@ -251,4 +251,26 @@ about_shows && fail "the about box of the start-up did not hide itself"
 xdotool key F1
 wait_until about_shows || fail "the floating window did not get the keyboard back"
 kill -0 "$pid" 2>/dev/null || fail "tallivue ended while running"
+stop_display
+
+# Killed in the middle of a download and started again: the grid, the totals and the title are
+# back before the controller says anything more. A damaged state file is passed over.
+settings ""
+rm -rf "$XDG_STATE_HOME/tallivue" # what the displays before kept
+start_display
+close_startup_about
+step "MODE,DOWNLOADPACKS" "Tallivue" "Download Packs" yes no
+step "PACKSTATUS,160,128,128,128,64,128" "I:6  D:2  P:1  Tallivue" "Download Packs" yes no
+sleep 2.5 # the state is kept two seconds after a change at the latest
+kill -KILL "$pid"
+wait "$pid" 2>/dev/null || true
+start_display
+expect_state "started again during the download" "I:6  D:2  P:1  Tallivue" "Download Packs" yes no
+stop_display
+printf 'Tallivue display state 1\nsaved 0\npacks 6 12' >"$XDG_STATE_HOME/tallivue/display.state"
+start_display
+close_startup_about
+expect_state "started on a damaged state file" Tallivue Offline yes no
+[ "$(grep -c "kept state .* is passed over: it ends in the middle of a line" "$work/out.txt")" = 1 ] ||
+    fail "the damaged state file was not told in one line: $(cat "$work/out.txt")"
 echo "PASS"

@@ -30,6 +30,7 @@ def environment(**extra):
                SDL_AUDIODRIVER="dummy")
     for name in ("NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID", "XDG_STATE_HOME"):
         env.pop(name, None)
+    env["XDG_STATE_HOME"] = f"{WORK}/state"
     env.update(extra)
     return env
 
@@ -91,6 +92,7 @@ def check_watchdog():
 
 def xinitrc(home, bin_dir):
     env = environment(HOME=home, PATH=f"{bin_dir}:{os.environ['PATH']}")
+    del env["XDG_STATE_HOME"]  # the kiosk's log where a login finds it
     return subprocess.Popen(["sh", XINITRC], env=env, start_new_session=True)
 
 

@@ -36,7 +36,7 @@ for program in tallivue tallivue-sim; do
 done
 
 # Only the talking download switched on: every path is the built-in one, under the program folder.
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 mkdir -p "$XDG_CONFIG_HOME/Outrider"
 printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n%s\r\n' \
     '"Talking Download"=dword:00000001' >"$XDG_CONFIG_HOME/Outrider/Tallivue.reg"

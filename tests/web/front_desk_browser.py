@@ -29,6 +29,7 @@ SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
 PASSWORD = "front-desk-8"
 WORK = tempfile.mkdtemp()
 ENV = dict(os.environ, XDG_CONFIG_HOME=f"{WORK}/config", XDG_DATA_HOME=f"{WORK}/data",
+           XDG_STATE_HOME=f"{WORK}/state",
            QT_QPA_PLATFORM="xcb", SDL_AUDIODRIVER="dummy")
 SETTINGS = f"{WORK}/config/Outrider/Tallivue.reg"
 

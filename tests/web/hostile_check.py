@@ -148,7 +148,7 @@ def main():
             b'"BackgroundBMP"=""\r\n"Title"=""\r\n"Center Logo"=""\r\n'
             + f'"Web Port"=dword:{port:08x}\r\n'.encode()
         )
-    env = dict(os.environ, XDG_CONFIG_HOME=work, QT_QPA_PLATFORM="offscreen",
+    env = dict(os.environ, XDG_CONFIG_HOME=work, XDG_STATE_HOME=work, QT_QPA_PLATFORM="offscreen",
                SDL_AUDIODRIVER="dummy")
     display = subprocess.Popen([os.path.join(BUILD, "tallivue")], env=env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
