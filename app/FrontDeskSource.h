@@ -17,6 +17,8 @@ struct THeardCounts {
     std::uint64_t Dropped = 0; // read and dropped for their sender
     std::uint32_t LastSender = 0;
     qint64 MsSinceHeard = -1; // -1: nothing believed yet
+    // Since when the display says the controller is silent, in ms since 1970; -1: it does not.
+    std::int64_t SilentSinceMs = -1;
 };
 
 class TFrontDeskSource {

@@ -4,6 +4,7 @@
 
 #include "app/Listener.h"
 #include "app/MainU.h"
+#include "app/SilenceWatch.h"
 #include "controls/Marquee.h"
 #include "controls/MediaPlayer.h"
 #include "settings/Properties.h"
@@ -177,7 +178,7 @@ std::string TDownload_Form::ScrollText() const {
 
 THeardCounts TDownload_Form::Heard() const {
     return {Listener->Received() - Listener->Dropped(), Listener->Dropped(), Listener->LastSender(),
-            Listener->MsSinceHeard()};
+            Listener->MsSinceHeard(), Silence->SilentSinceMs()};
 }
 
 QImage TDownload_Form::Screenshot() {

@@ -6,6 +6,7 @@
 #include "app/MainU.h"
 
 #include "app/SettingsWatcher.h"
+#include "app/SilenceWatch.h"
 #include "app/TalkingDownload.h"
 #include "app/UsableSettings.h"
 #include "controls/GIFImage.h"
@@ -87,6 +88,7 @@ void TDownload_Form::ApplySettings(TScrollRestart scroll) {
         ReportOnce(FromUtf8(problem));
     FState.Configure(FSettings);
     ApplyControllerFilter();
+    Silence->Configure(std::int64_t{FSettings.Integer(sNoSignalMinutes)} * 60'000);
     ApplyTalkingSettings();
     CheckTalkingFolder();
     ApplyGridSettings();

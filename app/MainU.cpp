@@ -8,6 +8,7 @@
 #include "app/Listener.h"
 #include "app/Protocol.h"
 #include "app/SettingsWatcher.h"
+#include "app/SilenceWatch.h"
 #include "app/StateKeeper.h"
 #include "app/TalkingDownload.h"
 #include "controls/GIFImage.h"
@@ -96,6 +97,7 @@ TDownload_Form::TDownload_Form(QWidget* parent)
     FKeeper = std::make_unique<TStateKeeper>(FState, StateFilePath());
     Listener = new TListener(this);
     connect(Listener, &TListener::Readable, this, &TDownload_Form::SocketMessage);
+    Silence = new TSilenceWatch(*this, *Listener);
     FFields.reserve(kMaxDatagramBytes); // one field per byte at the most
     FormCreate();
 
@@ -236,6 +238,7 @@ void TDownload_Form::SocketMessage() {
         taken = true;
     } while (Listener->Armed() && spent.nsecsElapsed() < kDatagramBudgetNs);
     if (taken) {
+        Silence->Taken();
         FKeeper->Changed();
         emit BoardChanged();
     }

@@ -27,6 +27,7 @@ class TMarquee;
 class TMediaPlayer;
 class TPolygon;
 class TSettingsWatcher;
+class TSilenceWatch;
 class TStateKeeper;
 class TStatusGrid;
 class TTalkingDownload;
@@ -70,6 +71,7 @@ public:
     QTimer* Scroll_Timer = nullptr;              // rotates the scroll messages
     QTimer* SpeakTimer = nullptr;                // paces the spoken summaries
     TSettingsWatcher* SettingsWatcher = nullptr; // the settings file, changed on disk
+    TSilenceWatch* Silence = nullptr;            // a controller gone quiet, told in a corner
 
     QMenu* PopupMenu1 = nullptr;
     QAction* About = nullptr;

@@ -119,6 +119,7 @@ public:
     QLineEdit* Text_Played;
     QLineEdit* Text_Downloaded;
     // Tab "Network"
+    TSpinEdit* No_Signal_Minutes;
     TSpinEdit* Web_Port;
     QLineEdit* Web_Address;
     QLabel* WebBoardAddress; // where the board opens in a browser, as the two fields say

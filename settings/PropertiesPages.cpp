@@ -474,24 +474,27 @@ QWidget* TProp_Form::CreateInternationalPage() {
 QWidget* TProp_Form::CreateNetworkPage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
+    No_Signal_Minutes = Stored<TSpinEdit>(sNoSignalMinutes, page);
     Web_Port = Stored<TSpinEdit>(sWebPort, page);
     Web_Address = Stored<QLineEdit>(sWebAddress, page);
     WebBoardAddress = new QLabel(page);
     WebBoardAddress->setObjectName(QStringLiteral("WebBoardAddress"));
     WebBoardAddress->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(Caption(LabelOf(sWebPort), Web_Port, page), 0, 0);
-    grid->addLayout(Row({Web_Port}), 0, 1);
-    grid->addWidget(Caption(LabelOf(sWebAddress), Web_Address, page), 1, 0);
-    grid->addWidget(Web_Address, 1, 1);
-    grid->addWidget(WebBoardAddress, 2, 0, 1, 2);
+    grid->addWidget(Caption(LabelOf(sNoSignalMinutes), No_Signal_Minutes, page), 0, 0);
+    grid->addLayout(Row({No_Signal_Minutes}), 0, 1);
+    grid->addWidget(Caption(LabelOf(sWebPort), Web_Port, page), 1, 0);
+    grid->addLayout(Row({Web_Port}), 1, 1);
+    grid->addWidget(Caption(LabelOf(sWebAddress), Web_Address, page), 2, 0);
+    grid->addWidget(Web_Address, 2, 1);
+    grid->addWidget(WebBoardAddress, 3, 0, 1, 2);
     auto* note = new QLabel(
         QStringLiteral("The front desk's pages are plain HTTP, for the arena's own network. Its "
                        "settings page opens once a password is set with "
                        "\"tallivue --set-web-password\"."),
         page);
     note->setWordWrap(true);
-    grid->addWidget(note, 3, 0, 1, 2);
+    grid->addWidget(note, 4, 0, 1, 2);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     return page;
 }

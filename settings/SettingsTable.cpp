@@ -139,6 +139,8 @@ constexpr std::array<TSettingDef, kSettingCount> kTable = {{
              "Text_Downloaded"),
        TSettingPage::International, "Downloaded"),
     Plain(sControllerAddress, "ControllerAddress", Settings, Text, FixedText(""), ""),
+    On(Ranged(sNoSignalMinutes, "No Signal Minutes", 0, "No_Signal_Minutes", 0, 1440),
+       TSettingPage::Network, "No signal from the controller after (minutes, 0 = never say)"),
     On(Ranged(sWebPort, "Web Port", 0, "Web_Port", 0, 65535), TSettingPage::Network,
        "Web Port (0 = off, 1024 to 65535)"),
     On(Plain(sWebAddress, "Web Address", Settings, Text, FixedText(""), "Web_Address"),

@@ -75,6 +75,7 @@ enum TSettingId : std::uint8_t {
     sTextDownloaded,
     // Network: only in the settings file, with no field in the dialog
     sControllerAddress,
+    sNoSignalMinutes,
     // The front desk's web service
     sWebPort,
     sWebAddress,

@@ -1,6 +1,7 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
 #include "app/SettingsWatcher.h"
+#include "app/SilenceWatch.h"
 #include "app/StateKeeper.h"
 #include "app/TalkingDownload.h"
 #include "controls/GIFImage.h"
@@ -8,6 +9,7 @@
 #include "controls/MediaPlayer.h"
 #include "controls/Polygon.h"
 #include "controls/StatusGrid.h"
+#include "core/MessageLog.h"
 #include "settings/Platform.h"
 #include "settings/Properties.h"
 #include "settings/RegistryDef.h"
@@ -217,6 +219,64 @@ private slots:
         sendFrom("127.0.0.1", "MODE,ANYONE");
         QCOMPARE(form.laMode->text(), QString("ANYONE"));
         QCOMPARE(form.Listener->Dropped(), 1u);
+    }
+
+    void aSilentControllerIsToldInTheCornerUntilItSpeaks() {
+        WriteSettings("\"No Signal Minutes\"=dword:00000001\r\n"
+                      "\"ControllerAddress\"=\"127.0.0.2\"\r\n");
+        const qint64 started = QDateTime::currentMSecsSinceEpoch();
+        TDownload_Form form;
+        form.FormActivate(); // not shown: the next activation would read the setting again
+        QCOMPARE(form.Silence->LimitMs(), 60'000);
+        QLabel& line = *form.Silence->Line();
+        // The minute, shortened.
+        form.Silence->Configure(300);
+        const auto told = [] {
+            return std::ranges::count_if(RecentLines(), [](const TLoggedLine& logged) {
+                return logged.Text.starts_with("No signal from the controller since ");
+            });
+        };
+        const auto before = told();
+        QTRY_VERIFY_WITH_TIMEOUT(line.isVisibleTo(&form), 3000);
+        // Nothing heard yet: silent since the display started.
+        const qint64 since = form.Heard().SilentSinceMs;
+        QVERIFY(std::abs(since - started) < 1000);
+        QCOMPARE(line.text(),
+                 "No signal from the controller since " +
+                     QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(since).time(),
+                                                QLocale::ShortFormat));
+        const QImage shown = form.grab().toImage();
+        int lit = 0;
+        for (int y = shown.height() - 30; y < shown.height(); ++y)
+            for (int x = 0; x < 300; ++x)
+                lit += shown.pixelColor(x, y) == QColor(0xC0, 0xC0, 0xC0);
+        QVERIFY2(lit > 50, "no line in the lower left corner");
+        QTest::qWait(700);
+        QCOMPARE(told(), before + 1); // once a silence
+
+        // Another sender is not the controller; the controller ends the silence at once.
+        const auto sendFrom = [&form](const char* source, const char* datagram) {
+            QUdpSocket socket;
+            QVERIFY(socket.bind(QHostAddress(QString::fromLatin1(source)), 0));
+            const auto received = form.Listener->Received();
+            socket.writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
+            QTRY_COMPARE(form.Listener->Received(), received + 1);
+        };
+        sendFrom("127.0.0.1", "MODE,STRANGER");
+        QVERIFY(line.isVisibleTo(&form));
+        sendFrom("127.0.0.2", "MODE,IDLE");
+        QVERIFY(!line.isVisibleTo(&form));
+        QCOMPARE(form.Heard().SilentSinceMs, -1);
+        // The next silence is told again, from the last datagram.
+        QTRY_VERIFY_WITH_TIMEOUT(line.isVisibleTo(&form), 3000);
+        QCOMPARE(told(), before + 2);
+        QVERIFY(form.Heard().SilentSinceMs > since + 500);
+        // Off: nothing is told.
+        form.Silence->Configure(0);
+        QVERIFY(!line.isVisibleTo(&form));
+        QTest::qWait(500);
+        QVERIFY(!line.isVisibleTo(&form));
+        QCOMPARE(told(), before + 2);
     }
 
     void aGameCountsDownAndTheTitleFollowsThePacks() {

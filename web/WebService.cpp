@@ -248,6 +248,13 @@ QHttpServerResponse TWebService::Status() const {
     status.insert(QStringLiteral("lastSender"),
                   heard.MsSinceHeard < 0 ? QJsonValue()
                                          : QJsonValue(QHostAddress(heard.LastSender).toString()));
+    // The time the display's corner gives, in local time as the messages' times are.
+    status.insert(
+        QStringLiteral("noSignalSince"),
+        heard.SilentSinceMs < 0
+            ? QJsonValue()
+            : QJsonValue(
+                  QDateTime::fromMSecsSinceEpoch(heard.SilentSinceMs).toString(Qt::ISODate)));
     status.insert(QStringLiteral("messages"), messages);
     status.insert(QStringLiteral("settingsFrom"), SettingsSource());
     status.insert(QStringLiteral("boardClients"), BoardClients());
