@@ -5,6 +5,8 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
 
+#include "app/MonitorPower.h"
+#include "app/ScreenSchedule.h"
 #include "app/SettingsWatcher.h"
 #include "app/SilenceWatch.h"
 #include "app/TalkingDownload.h"
@@ -71,6 +73,7 @@ void TDownload_Form::FormActivate() {
 }
 
 void TDownload_Form::ApplySettings(TScrollRestart scroll) {
+    FApplyingSettings = true;
     const TSettingsEnvironment environment = PlatformSettingsEnvironment();
     // Before reading, so that a change landing while the settings are read is told as well.
     SettingsWatcher->Taken();
@@ -102,7 +105,42 @@ void TDownload_Form::ApplySettings(TScrollRestart scroll) {
     time_left_label->move(time_left_label->x(),
                           TimeLeftLabelTop(time_to_go->y(), time_to_go->height()));
     blank_overlay->resize(size());
+    // Last: a display woken by these settings is laid out already, and one still asleep is
+    // held still again after the layout started its animations.
+    for (const std::string& problem : Schedule->Configure(FSettings))
+        ReportOnce(FromUtf8(problem));
+    if (Schedule->Asleep())
+        HoldStill();
+    FApplyingSettings = false;
     emit BoardChanged();
+}
+
+void TDownload_Form::SetAsleep(bool asleep) {
+    if (asleep) {
+        LogLine("outside the opening hours: the screen sleeps");
+        HoldStill();
+        FMonitor->Sleep(*this);
+        return;
+    }
+    LogLine("the screen wakes");
+    sleep_cover->hide();
+    for (TGIFImage* picture : {back_image, TitleBanner, center_logo})
+        picture->SetPaused(false);
+    FMonitor->Wake(*this);
+    // The board as the datagrams left it, every animation as the settings have it.
+    if (!FApplyingSettings)
+        ApplySettings(TScrollRestart::KeepPhase);
+}
+
+void TDownload_Form::HoldStill() {
+    sleep_cover->setGeometry(rect());
+    sleep_cover->show();
+    sleep_cover->raise();
+    clock_timer->stop();
+    Polygon->SetEnabled(false);
+    Scroll_Message->setEnabled(false);
+    for (TGIFImage* picture : {back_image, TitleBanner, center_logo})
+        picture->SetPaused(true);
 }
 
 void TDownload_Form::BringModalToFront() {

@@ -4,6 +4,7 @@
 
 #include "app/FormSpeechHost.h"
 #include "app/MainU.h"
+#include "app/ScreenSchedule.h"
 #include "app/StateKeeper.h"
 #include "app/TalkingDownload.h"
 #include "controls/Marquee.h"
@@ -20,6 +21,10 @@ void TDownload_Form::ModeMessage(std::span<const std::string_view> fields) {
     const bool wasDownloading = FState.Downloading();
     const std::optional<std::int32_t> seconds = FState.ModeMessage(fields);
     ShowModeState();
+    // The arena is open while it plays, whatever the hours say.
+    if (FState.Mode() == TDisplayMode::Playing || FState.Mode() == TDisplayMode::Calculating ||
+        FState.Downloading())
+        Schedule->Played();
     const bool floating = WindowMode() == TWindowMode::Floating;
     switch (FState.Mode()) {
     case TDisplayMode::Playing:
@@ -108,7 +113,8 @@ void TDownload_Form::PlaySpecialAudio() {
 }
 
 void TDownload_Form::PackStatusMessage(std::span<const std::string_view> fields) {
-    const bool speak = !FState.FirstStatus() && FSettings.Bool(sTalkingDownload);
+    const bool speak =
+        !FState.FirstStatus() && FSettings.Bool(sTalkingDownload) && !Schedule->Asleep();
     FState.PackStatusMessage(fields, [this, speak](const TPackEntry& entry) {
         // Before the state takes it, so the announcement compares with the state it held.
         if (speak)

@@ -6,7 +6,9 @@
 #include "app/DisplayRules.h"
 #include "app/FormSpeechHost.h"
 #include "app/Listener.h"
+#include "app/MonitorPower.h"
 #include "app/Protocol.h"
+#include "app/ScreenSchedule.h"
 #include "app/SettingsWatcher.h"
 #include "app/SilenceWatch.h"
 #include "app/StateKeeper.h"
@@ -98,6 +100,13 @@ TDownload_Form::TDownload_Form(QWidget* parent)
     Listener = new TListener(this);
     connect(Listener, &TListener::Readable, this, &TDownload_Form::SocketMessage);
     Silence = new TSilenceWatch(*this, *Listener);
+    sleep_cover = new QWidget(this);
+    sleep_cover->setObjectName(QStringLiteral("sleep_cover"));
+    sleep_cover->setPalette(black);
+    sleep_cover->setAutoFillBackground(true);
+    sleep_cover->hide();
+    FMonitor = std::make_unique<TMonitorPower>();
+    Schedule = new TScreenSchedule([this](bool asleep) { SetAsleep(asleep); }, this);
     FFields.reserve(kMaxDatagramBytes); // one field per byte at the most
     FormCreate();
 
@@ -283,6 +292,7 @@ void TDownload_Form::resizeEvent(QResizeEvent* event) {
     // The mode caption and the countdown span the window, whatever its width.
     for (QLabel* label : {laMode, time_to_go, time_left_label})
         label->resize(width(), label->height());
+    sleep_cover->resize(size());
 }
 
 bool TDownload_Form::eventFilter(QObject* watched, QEvent* event) {

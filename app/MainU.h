@@ -26,6 +26,8 @@ class TListener;
 class TMarquee;
 class TMediaPlayer;
 class TPolygon;
+class TMonitorPower;
+class TScreenSchedule;
 class TSettingsWatcher;
 class TSilenceWatch;
 class TStateKeeper;
@@ -72,6 +74,8 @@ public:
     QTimer* SpeakTimer = nullptr;                // paces the spoken summaries
     TSettingsWatcher* SettingsWatcher = nullptr; // the settings file, changed on disk
     TSilenceWatch* Silence = nullptr;            // a controller gone quiet, told in a corner
+    TScreenSchedule* Schedule = nullptr;         // the opening hours
+    QWidget* sleep_cover = nullptr;              // black over everything while closed
 
     QMenu* PopupMenu1 = nullptr;
     QAction* About = nullptr;
@@ -175,6 +179,9 @@ private:
     void ApplyTalkingSettings();
     void ApplyControllerFilter();
     void RestoreKeptState();
+    // Outside the opening hours: black, still and silent, the monitor asleep.
+    void SetAsleep(bool asleep);
+    void HoldStill();
     void CheckTalkingFolder();
     void ReportOnce(const QString& message);
 
@@ -198,6 +205,7 @@ private:
     bool FShown = false;
     bool FClockFitted = false; // the clock's face is chosen for the time format
     bool FPropertiesOpen = false;
+    bool FApplyingSettings = false;
     bool FSettingsChangedMeanwhile = false; // while the properties dialog was open
     std::set<std::string> FToldMissing;     // settings naming files that are not there
     std::set<QString> FReported;            // each problem with the settings is told once
@@ -206,4 +214,5 @@ private:
     std::unique_ptr<TFormSpeechHost> FSpeechHost;
     std::unique_ptr<TTalkingDownload> FTalking;
     std::unique_ptr<TStateKeeper> FKeeper; // after FState, which it reads to the end
+    std::unique_ptr<TMonitorPower> FMonitor;
 };

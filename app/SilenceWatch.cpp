@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QWidget>
 
 #include <algorithm>
@@ -40,7 +41,8 @@ void TSilenceWatch::Configure(std::int64_t limitMs) {
 }
 
 void TSilenceWatch::Place() {
-    FLine->move(4, FWindow.height() - FLine->height() - 4);
+    // The top left corner: the scroll message runs along the bottom.
+    FLine->move(4, 4);
     FLine->raise();
 }
 
@@ -68,10 +70,14 @@ void TSilenceWatch::Check() {
     }
     FSilentSince = QDateTime::currentDateTime().addMSecs(-silentMs);
     FBelievedAt = Believed();
+    // The system's short time, to the minute (some locales' short format has the seconds), and
+    // its short date too once the silence began on another day.
     const QLocale locale = QLocale::system();
-    const QString since = FSilentSince.date() == QDate::currentDate()
-                              ? locale.toString(FSilentSince.time(), QLocale::ShortFormat)
-                              : locale.toString(FSilentSince, QLocale::ShortFormat);
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[:.]s+")));
+    if (FSilentSince.date() != QDate::currentDate())
+        format = locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + format;
+    const QString since = locale.toString(FSilentSince, format);
     const QString text = QStringLiteral("No signal from the controller since %1").arg(since);
     LogLine(text.toStdString());
     FLine->setText(text);

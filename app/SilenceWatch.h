@@ -34,7 +34,7 @@ public:
 
 private:
     void Check();
-    void Place(); // in the window's lower left corner, above everything else
+    void Place(); // in the window's upper left corner, above everything else
     std::uint64_t Believed() const;
 
     QWidget& FWindow;

@@ -46,6 +46,12 @@ bool TGIFImage::Animated() const {
     return FMovie && FMovie->state() == QMovie::Running;
 }
 
+void TGIFImage::SetPaused(bool paused) {
+    FPaused = paused;
+    if (FMovie)
+        FMovie->setPaused(paused);
+}
+
 void TGIFImage::LoadFromFile(const QString& fileName) {
     // Only a plain file is read: a device such as /dev/zero never ends and a pipe may never
     // answer, whatever its name says.
@@ -93,6 +99,8 @@ void TGIFImage::LoadFromData(const QByteArray& bytes, const QString& extension) 
         connect(FMovie.get(), &QMovie::frameChanged, this, &TGIFImage::MovieFrameChanged);
         connect(FMovie.get(), &QMovie::finished, this, &TGIFImage::MovieFinished);
         FMovie->start();
+        if (FPaused)
+            FMovie->setPaused(true);
     }
     if (FAutoSize)
         resize(PictureSize());

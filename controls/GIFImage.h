@@ -43,6 +43,8 @@ public:
     QSize PictureSize() const { return FPicture.size(); }
     // An animated GIF is playing.
     bool Animated() const;
+    // A paused animation holds its frame and costs nothing, a picture loaded meanwhile too.
+    void SetPaused(bool paused);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -58,6 +60,7 @@ private:
     QRect PictureRect() const;
 
     bool FAutoSize = false;
+    bool FPaused = false;
     bool FCenter = false;
     bool FStretch = false;
     QPixmap FPicture;   // the still picture, or the animation's current frame

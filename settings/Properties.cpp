@@ -115,6 +115,8 @@ void TProp_Form::ConnectHandlers() {
     connect(Show_Time_Left, &QCheckBox::clicked, this, &TProp_Form::Show_Time_LeftClick);
     connect(ShowClock, &QCheckBox::toggled, this, &TProp_Form::ShowClockClick);
     connect(ShowScrollMsg, &QCheckBox::toggled, this, &TProp_Form::ShowScrollMsgClick);
+    for (QLineEdit* day : Hours)
+        connect(Opening_Hours, &QCheckBox::toggled, day, &QWidget::setEnabled);
 
     for (QButtonGroup* team : {Team2Colour, Team3Colour})
         connect(team, &QButtonGroup::idToggled, this, &TProp_Form::GridSettingsChange);

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
 #include <functional>
 
 class QButtonGroup;
@@ -123,6 +124,9 @@ public:
     TSpinEdit* Web_Port;
     QLineEdit* Web_Address;
     QLabel* WebBoardAddress; // where the board opens in a browser, as the two fields say
+    // Tab "Opening hours"
+    QCheckBox* Opening_Hours;
+    std::array<QLineEdit*, 7> Hours; // Monday first
 
     QTabWidget* PageControl1;
     QPushButton* AboutButton;
@@ -166,6 +170,7 @@ private:
     QWidget* CreateAudioPage();
     QWidget* CreateInternationalPage();
     QWidget* CreateNetworkPage();
+    QWidget* CreateOpeningHoursPage();
     void ShowBoardAddress();
     void ConnectHandlers();
 

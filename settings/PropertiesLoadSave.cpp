@@ -100,6 +100,8 @@ void TProp_Form::FormActivate() {
             Time_Remaining->setEnabled(Show_Time_Left->isChecked());
             ShowScrollMsgClick();
             ShowClockClick();
+            for (QLineEdit* day : Hours)
+                day->setEnabled(Opening_Hours->isChecked());
             GridSettingsChange();
             OpenTrialSound();
 

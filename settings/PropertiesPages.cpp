@@ -188,6 +188,7 @@ void TProp_Form::CreatePages() {
     add(CreateAudioPage(), Audio);
     add(CreateInternationalPage(), International);
     add(CreateNetworkPage(), Network);
+    add(CreateOpeningHoursPage(), OpeningHours);
 }
 
 // The controls are made in the order of their tab's table: the generic load and save go
@@ -496,5 +497,32 @@ QWidget* TProp_Form::CreateNetworkPage() {
     grid->addWidget(note, 4, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(5, 1);
+    return page;
+}
+
+QWidget* TProp_Form::CreateOpeningHoursPage() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    Opening_Hours = Stored<QCheckBox>(sOpeningHours, page);
+    grid->addWidget(Opening_Hours, 0, 0, 1, 2);
+    for (std::size_t day = 0; day < Hours.size(); ++day) {
+        const auto id = static_cast<TSettingId>(sHoursMonday + day);
+        Hours[day] = Stored<QLineEdit>(id, page);
+        Hours[day]->setPlaceholderText(QStringLiteral("closed"));
+        const int row = static_cast<int>(day) + 1;
+        grid->addWidget(Caption(LabelOf(id), Hours[day], page), row, 0);
+        grid->addWidget(Hours[day], row, 1);
+    }
+    auto* note = new QLabel(
+        QStringLiteral("Hours as 10:00-22:00; a closing time before the opening runs past "
+                       "midnight (18:00-02:00), 00:00-24:00 is the whole day, and an empty field "
+                       "a closed day. Outside the hours the screen goes black and the monitor is "
+                       "asked to sleep. A game or a download wakes it until half an hour after "
+                       "the last; a key or the mouse for ten minutes."),
+        page);
+    note->setWordWrap(true);
+    grid->addWidget(note, 8, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(9, 1);
     return page;
 }

@@ -43,6 +43,12 @@ constexpr TSettingDef On(TSettingDef def, TSettingPage page, const char* label,
     return def;
 }
 
+// A weekday's opening hours, "HH:MM-HH:MM".
+constexpr TSettingDef Day(TSettingId id, const char* name, const char* control, const char* day) {
+    return On(Plain(id, name, Settings, Text, FixedText("10:00-22:00"), control),
+              TSettingPage::OpeningHours, day);
+}
+
 constexpr std::array<TSettingDef, kSettingCount> kTable = {{
     On(Ranged(sMode, "Mode", 0, "Mode", 0, 1), TSettingPage::Mode, "Select Mode",
        "Full screen|Floating window"),
@@ -146,6 +152,15 @@ constexpr std::array<TSettingDef, kSettingCount> kTable = {{
     On(Plain(sWebAddress, "Web Address", Settings, Text, FixedText(""), "Web_Address"),
        TSettingPage::Network, "Web Address (empty = every interface)"),
     Plain(sWebPasswordHash, "Web Password", Settings, Text, FixedText(""), ""),
+    On(Plain(sOpeningHours, "Opening Hours", Settings, Boolean, Fixed(0), "Opening_Hours"),
+       TSettingPage::OpeningHours, "Switch the screen off outside these hours"),
+    Day(sHoursMonday, "Hours Monday", "Hours_Monday", "Monday"),
+    Day(sHoursTuesday, "Hours Tuesday", "Hours_Tuesday", "Tuesday"),
+    Day(sHoursWednesday, "Hours Wednesday", "Hours_Wednesday", "Wednesday"),
+    Day(sHoursThursday, "Hours Thursday", "Hours_Thursday", "Thursday"),
+    Day(sHoursFriday, "Hours Friday", "Hours_Friday", "Friday"),
+    Day(sHoursSaturday, "Hours Saturday", "Hours_Saturday", "Saturday"),
+    Day(sHoursSunday, "Hours Sunday", "Hours_Sunday", "Sunday"),
     On(Plain(sPlayingGame, "Playing Game", Language, Text, FixedText("Playing Game"),
              "Playing_Game"),
        TSettingPage::International, "Playing Game"),
@@ -181,7 +196,7 @@ std::span<const TSettingDef> AllSettings() {
 const char* PageTitle(TSettingPage page) {
     constexpr std::array<const char*, kSettingPageCount> titles = {
         "",      "Mode",          "Full screen", "Floating window", "Scroll message", "Status Grid",
-        "Audio", "International", "Network"};
+        "Audio", "International", "Network",     "Opening hours"};
     return titles.at(static_cast<std::size_t>(page));
 }
 

@@ -80,6 +80,15 @@ enum TSettingId : std::uint8_t {
     sWebPort,
     sWebAddress,
     sWebPasswordHash, // set with --set-web-password, never shown
+    // Opening hours: the screen sleeps outside them
+    sOpeningHours,
+    sHoursMonday,
+    sHoursTuesday,
+    sHoursWednesday,
+    sHoursThursday,
+    sHoursFriday,
+    sHoursSaturday,
+    sHoursSunday,
     // The Language key: the mode captions an arena may translate
     sPlayingGame,
     sIdle,
@@ -121,8 +130,9 @@ enum class TSettingPage : std::uint8_t {
     Audio,
     International,
     Network,
+    OpeningHours,
 };
-constexpr int kSettingPageCount = 9;
+constexpr int kSettingPageCount = 10;
 const char* PageTitle(TSettingPage page);
 
 // A text that names a file or folder: chosen with a picker, never typed, where the dialog is

@@ -97,7 +97,8 @@ private slots:
         for (int i = 0; i < form.PageControl1->count(); ++i)
             tabs << form.PageControl1->tabText(i);
         QCOMPARE(tabs, QStringList({"Mode", "Full screen", "Floating window", "Scroll message",
-                                    "Status Grid", "Audio", "International", "Network"}));
+                                    "Status Grid", "Audio", "International", "Network",
+                                    "Opening hours"}));
         QCOMPARE(form.PageControl1->currentIndex(), 0);
         QCOMPARE(form.Mode->currentText(), QString("Full screen"));
         QVERIFY(form.Show_Time_Left->isChecked() && form.Time_Remaining->isEnabled());

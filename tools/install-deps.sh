@@ -8,8 +8,8 @@ set -euo pipefail
 packages=(
     # build
     cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-    # readiness and the watchdog's heartbeat for systemd
-    libsystemd-dev
+    # readiness and the watchdog's heartbeat for systemd; the monitor's sleep through DPMS
+    libsystemd-dev libxcb-dpms0-dev
     # the front desk's web service
     qt6-httpserver-dev qt6-websockets-dev
     # sound: .wav, .mp3 and MIDI through SDL2_mixer, MIDI voiced by a General MIDI soundfont

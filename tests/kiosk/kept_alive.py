@@ -16,35 +16,16 @@ import sys
 import tempfile
 import time
 
+import kiosk_display
+from kiosk_display import display_windows, fail
+
 SOURCE, BUILD = (os.path.abspath(a) for a in sys.argv[1:3])
 XINITRC = os.path.join(SOURCE, "assets/kiosk/xinitrc")
 WORK = tempfile.mkdtemp()
 
 
-def fail(text):
-    raise SystemExit(f"FAIL: {text}")
-
-
 def environment(**extra):
-    env = dict(os.environ, XDG_CONFIG_HOME=f"{WORK}/config", QT_QPA_PLATFORM="xcb",
-               SDL_AUDIODRIVER="dummy")
-    for name in ("NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID", "XDG_STATE_HOME"):
-        env.pop(name, None)
-    env["XDG_STATE_HOME"] = f"{WORK}/state"
-    env.update(extra)
-    return env
-
-
-def display_windows():
-    """The display's window if it is on the screen (mapped), not merely made."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    ids = [line.split()[0] for line in tree.splitlines() if '("tallivue" "Tallivue")' in line]
-    def shows(window, tool, *what):
-        return subprocess.run([tool, "-id", window, *what], capture_output=True, text=True).stdout
-
-    # The display, not the welcome or about box: all are the program's and named Tallivue.
-    return [i for i in ids if "IsViewable" in shows(i, "xwininfo") and
-            "DIALOG" not in shows(i, "xprop", "_NET_WM_WINDOW_TYPE")]
+    return kiosk_display.environment(WORK, **extra)
 
 
 def messages(sock, seconds):
