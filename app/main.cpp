@@ -1,4 +1,5 @@
 #include "app/DisplayRules.h"
+#include "app/KeepRunning.h"
 #include "app/MainU.h"
 #include "app/ServiceWatchdog.h"
 #include "controls/Fonts.h"
@@ -36,6 +37,11 @@ struct TCommandLine {
                        "large as on a 1920x1080 screen, unless the desktop or QT_SCALE_FACTOR "
                        "already sets a scale."),
         QStringLiteral("factor")};
+    const QCommandLineOption KeepRunning{
+        QStringLiteral("keep-running"),
+        QStringLiteral("Run the display, with the other options given, and start it again "
+                       "whenever it ends other than by its Exit menu (the logon start on "
+                       "Windows).")};
     const QCommandLineOption SetPassword{
         QStringLiteral("set-web-password"),
         QStringLiteral("Set the password of the front desk's settings page (asked twice, or read "
@@ -55,7 +61,7 @@ struct TCommandLine {
             "Laser-tag arena display: shows what the game controller sends to UDP port 12001."));
         Parser.addHelpOption();
         Parser.addVersionOption();
-        Parser.addOptions({Screenshot, After, Scale});
+        Parser.addOptions({Screenshot, After, Scale, KeepRunning});
 #ifdef TALLIVUE_FRONT_DESK
         Parser.addOption(SetPassword);
 #endif
@@ -89,6 +95,11 @@ QString EarlyOptions(int& argc, char* argv[]) {
     if (line.Parser.isSet(line.SetPassword))
         std::exit(SetWebPassword());
 #endif
+    if (line.Parser.isSet(line.KeepRunning)) {
+        QStringList arguments = QCoreApplication::arguments().mid(1);
+        arguments.removeAll(QStringLiteral("--keep-running"));
+        std::exit(KeepRunning(QCoreApplication::applicationFilePath(), arguments));
+    }
     const QString scale = line.Parser.value(line.Scale);
     bool factorOk = false;
     const double factor = scale.toDouble(&factorOk);
@@ -167,5 +178,7 @@ int main(int argc, char* argv[]) {
             QApplication::quit();
         });
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    TellKeeperOfEnd(status);
+    return status;
 }

@@ -9,6 +9,7 @@
 #include "app/Listener.h"
 #include "app/MainU.h"
 #include "app/Protocol.h"
+#include "app/StateKeeper.h"
 #include "bench/Figures.h"
 #include "bench/LoopbackSender.h"
 #include "controls/Fonts.h"
@@ -31,7 +32,9 @@
 #include <cstring>
 #include <fstream>
 #include <netinet/in.h>
+#include <memory>
 #include <random>
+#include <signal.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -349,8 +352,17 @@ double ResidentMB() {
 // One arena day, sped up to `minutes`: whole cycles from the simulator through the real socket,
 // the resident memory every minute, and at the end the display must hold what the last cycle
 // left: every datagram taken, the grid, the mode and the title as the cycles say.
+// What a display shows that a restart must keep: the caption, the title and every pack.
+QString Board(TDownload_Form& form) {
+    QString board = form.laMode->text() + "|" + form.windowTitle() + "|";
+    for (int team = 1; team <= 3; ++team)
+        for (int pack = 1; pack <= 20; ++pack)
+            board += QString::number(form.StatusGrid1->GetPackState(team, pack));
+    return board;
+}
+
 int Soak(double minutes, const QString& simulator) {
-    TDisplay display;
+    auto display = std::make_unique<TDisplay>();
     constexpr std::uint32_t kSeed = 2026;
     constexpr int kPacks = 20;
     const double arenaDaySeconds = 12 * 3600;
@@ -379,7 +391,9 @@ int Soak(double minutes, const QString& simulator) {
         std::fprintf(stderr, "display_bench: %s does not start\n", qPrintable(simulator));
         return 1;
     }
-    const std::uint64_t before = display.Form.Listener->Received();
+    std::uint64_t before = display->Form.Listener->Received(), taken = 0;
+    int writes = 0;
+    bool restarted = false, kept = false;
     QElapsedTimer elapsed;
     elapsed.start();
     Print("soak_cycles", cycles, "cycles");
@@ -393,10 +407,30 @@ int Soak(double minutes, const QString& simulator) {
             std::printf("soak_rss_minute_%d %.1f MB\n", minute, ResidentMB());
             std::fflush(stdout);
         }
+        // Half-way, the display is started again, the arena held still meanwhile: the new one
+        // must show at once what the old one showed, from the state file alone.
+        if (!restarted && elapsed.elapsed() >= minutes * 30'000) {
+            restarted = true;
+            ::kill(static_cast<pid_t>(sim.processId()), SIGSTOP);
+            RunFor(500); // what is on its way
+            const QString board = Board(display->Form);
+            taken += display->Form.Listener->Received() - before;
+            writes += display->Form.Keeper().Writes();
+            Print("soak_rss_before_restart", ResidentMB(), "MB");
+            display.reset();
+            display = std::make_unique<TDisplay>();
+            kept = Board(display->Form) == board;
+            before = display->Form.Listener->Received();
+            Print("soak_rss_after_restart", ResidentMB(), "MB");
+            Print("soak_restart_board_kept", kept ? 1 : 0, "bool");
+            ::kill(static_cast<pid_t>(sim.processId()), SIGCONT);
+        }
     }
     RunFor(2000);
     Print("soak_rss_end", ResidentMB(), "MB");
     Print("soak_minutes", elapsed.elapsed() / 60000.0, "min");
+    writes += display->Form.Keeper().Writes();
+    Print("soak_state_writes_per_minute", writes / (elapsed.elapsed() / 60000.0), "writes/min");
 
     // What the datagrams should have left.
     std::array<TPackState, 60> packs{};
@@ -410,15 +444,15 @@ int Soak(double minutes, const QString& simulator) {
     bool gridRight = true;
     for (std::size_t i = 0; i < packs.size(); ++i)
         gridRight = gridRight &&
-                    display.Form.StatusGrid1->GetPackState(static_cast<int>(i % 3) + 1,
+                    display->Form.StatusGrid1->GetPackState(static_cast<int>(i % 3) + 1,
                                                            static_cast<int>(i / 3) + 1) == packs[i];
-    const std::uint64_t taken = display.Form.Listener->Received() - before;
+    taken += display->Form.Listener->Received() - before;
     Print("soak_datagrams_expected", static_cast<double>(expected.size()), "datagrams");
     Print("soak_datagrams_taken", static_cast<double>(taken), "datagrams");
     Print("soak_grid_right", gridRight ? 1 : 0, "bool");
-    Print("soak_mode_idle", display.Form.laMode->text() == "Idle" ? 1 : 0, "bool");
-    std::printf("soak_title %s\n", qPrintable(display.Form.windowTitle()));
-    return sim.exitCode() == 0 && taken == expected.size() && gridRight ? 0 : 1;
+    Print("soak_mode_idle", display->Form.laMode->text() == "Idle" ? 1 : 0, "bool");
+    std::printf("soak_title %s\n", qPrintable(display->Form.windowTitle()));
+    return sim.exitCode() == 0 && taken == expected.size() && gridRight && kept ? 0 : 1;
 }
 
 } // namespace

@@ -35,7 +35,8 @@ set(CPACK_PACKAGE_EXECUTABLES tallivue Tallivue)
 # The installer runs as an administrator, the display as whoever is logged on at the kit-up
 # room PC: the program, run once from here, makes the settings key and lets the Users group
 # write it, so that the staff can save the properties without an administrator. Then, at the
-# staff's choice (/AUTOSTART when silent), the display starts whenever anyone logs on.
+# staff's choice (/AUTOSTART when silent), the display starts whenever anyone logs on, and again
+# whenever it ends other than by its Exit menu.
 # The uninstaller takes the shortcut and the firewall's rules away and leaves the settings for
 # the next install.
 set(install_commands [=[
@@ -52,7 +53,9 @@ ${GetOptions} $1 "/AUTOSTART" $2
 IfErrors 0 tallivue_autostart
 MessageBox MB_YESNO|MB_ICONQUESTION "Start the display whenever someone logs on to this PC?" /SD IDNO IDNO tallivue_no_autostart
 tallivue_autostart:
-CreateShortCut "$SMSTARTUP\Tallivue.lnk" "$INSTDIR\tallivue.exe"
+; Started by the program's own keeper, which starts the display again if it crashes or is
+; ended from the Task Manager, and ends with it when it is ended by its Exit menu.
+CreateShortCut "$SMSTARTUP\Tallivue.lnk" "$INSTDIR\tallivue.exe" "--keep-running"
 tallivue_no_autostart:
 ]=])
 # A program with the front desk asks (/FRONTDESK when silent) whether its web page may be

@@ -3,7 +3,8 @@
 READY=1 once the window is on the screen, then heartbeats at half the watchdog's allowance, none
 while the display's process is stopped, and again once it goes on. On a bare kiosk: the xinitrc
 starts a killed display again, waits longer each time a display keeps failing at once, ends with
-a display that ended by its Exit menu, and keeps its log bounded.
+a display that ended by its Exit menu, and keeps its log bounded. The program's own keeper
+(Windows' logon start) does the same for a display killed, and ends with one that ended well.
 
 Usage: kept_alive.py SOURCE_DIR BUILD_DIR   (DISPLAY must name an X server)
 """
@@ -77,15 +78,16 @@ def xinitrc(home, bin_dir):
     return subprocess.Popen(["sh", XINITRC], env=env, start_new_session=True)
 
 
-def display_pid(session, old=None, seconds=20):
+def display_pid(session, old=None, seconds=20, parent=False):
+    """The display started from the session (or the parent) named, once its window shows."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
-        found = subprocess.run(["pgrep", "-s", str(session), "-x", "tallivue"],
+        found = subprocess.run(["pgrep", "-P" if parent else "-s", str(session), "-x", "tallivue"],
                                capture_output=True, text=True).stdout.split()
         if found and found[0] != old and display_windows():
             return found[0]
         time.sleep(0.1)
-    fail(f"no display running from the xinitrc {'again ' if old else ''}in {seconds} s")
+    fail(f"no display running {'again ' if old else ''}in {seconds} s")
 
 
 def check_restarted_display():
@@ -135,10 +137,33 @@ def check_failing_display():
         fail(f"a display failing at once was started again after {gaps} s, not 1, 2 and 4")
 
 
+def check_keep_running():
+    # Windows' logon start: the program keeps a display of its own running.
+    keeper = subprocess.Popen([f"{BUILD}/tallivue", "--keep-running"], stderr=subprocess.PIPE,
+                              text=True, env=environment())
+    try:
+        first = display_pid(keeper.pid, seconds=30, parent=True)
+        os.kill(int(first), signal.SIGKILL)
+        display_pid(keeper.pid, old=first, parent=True)
+    finally:
+        # The display first, then the keeper within the second it waits before a new one.
+        subprocess.run(["pkill", "-KILL", "-P", str(keeper.pid)])
+        keeper.kill()
+        said = keeper.communicate(timeout=30)[1]
+    if "the display crashed or was ended; it starts again in 1 s" not in said:
+        fail(f"the keeper did not say it started the display again: {said}")
+    # A display that ends by itself with status 0 (as by its Exit menu) ends the keeper too.
+    keeper = subprocess.run([f"{BUILD}/tallivue", "--keep-running", "--screenshot",
+                             f"{WORK}/shot.png", "--after", "1"], env=environment(), timeout=60)
+    if keeper.returncode != 0 or not os.path.exists(f"{WORK}/shot.png"):
+        fail(f"the keeper of a display that ended with 0 ended with {keeper.returncode}")
+
+
 try:
     check_watchdog()
+    check_keep_running()
     check_restarted_display()
     check_failing_display()
-    print("PASS: the display kept alive by systemd's watchdog and by the kiosk's xinitrc")
+    print("PASS: the display kept alive by systemd's watchdog, the kiosk's xinitrc and its own keeper")
 finally:
     shutil.rmtree(WORK, ignore_errors=True)

@@ -2,10 +2,11 @@
 # The Windows installer as an arena's PC meets it, under Wine on a bare X server (no window
 # manager): a fresh Wine prefix holding the settings an old 32-bit display left; the installer
 # run silently with autostart and the front desk, the firewall rules it asks for read back; the
-# display fed a game by the Linux simulator and read from its title and the screen; the
-# properties dialog opened with F5 and saved, and the registry read back with its value types; a
+# display, started by its keeper as the logon start does, fed a game by the Linux simulator and
+# read from its title and the screen; the properties dialog opened with F5 and saved, and the registry read back with its value types; a
 # Greek caption and a message with a euro and a dash, typed in with reg before the display
-# starts, shown and saved back as typed. Runs in a network of its own, as it binds UDP port 12001.
+# starts, shown and saved back as typed; the display ended from outside, as the Task Manager
+# would, and started again by its keeper. Runs in a network of its own, as it binds UDP port 12001.
 # Usage: wine_check.sh INSTALLER LINUX_BUILD_DIR [SHOT_DIR]
 set -euo pipefail
 
@@ -97,8 +98,8 @@ exported() {
         iconv -f UTF-16LE -t UTF-8 "$work/export.reg" | tr -d '\r'
 }
 
-# The display, started as the Start menu would, found by its title among Wine's windows.
-"$wine" 'C:\Program Files\Tallivue\tallivue.exe' >"$work/out.txt" 2>&1 &
+# The display, started as the logon start does, found by its title among Wine's windows.
+"$wine" 'C:\Program Files\Tallivue\tallivue.exe' --keep-running >"$work/out.txt" 2>&1 &
 pid=$!
 wait_until() { for _ in $(seq 50); do "$@" && return 0; sleep 0.2; done; return 1; }
 window_named() { xwininfo -root -tree | awk -v t="\"$1\":" 'index($0, t) { print $1; exit }'; }
@@ -187,8 +188,22 @@ saved() {
 wait_until saved || fail "the dialog's Save did not reach the registry: $settings"
 took "the properties saved to the registry, types kept"
 
+# Ended from outside, as the Task Manager would, the display is started again by its keeper.
+display_process() { pgrep -f 'Tallivue.tallivue\.exe"?$' | tail -n 1; }
+first=$(display_process)
+[ -n "$first" ] || fail "no display process under its keeper: $(pgrep -af tallivue)"
+kill -KILL "$first"
+back() { [ -n "$(display_process)" ] && [ "$(display_process)" != "$first" ] && [ -n "$(title_window)" ]; }
+for _ in $(seq 6); do wait_until back && break; done
+back || fail "the display was not started again after it was ended: $(cat "$work/out.txt")
+$(ps -eo pid,args | grep -i '[t]allivue')"
+grep -q "the display crashed or was ended; it starts again in 1 s" "$work/out.txt" ||
+    fail "the keeper did not say it started the display again: $(cat "$work/out.txt")"
+took "the display ended from outside and started again by its keeper"
+
 kill "$pid"
 pid=
+"$wine" taskkill /f /im tallivue.exe >/dev/null 2>&1 || true
 "${wine%64}server" -w 2>/dev/null || wineserver -w
 "$wine" "C:\\Program Files\\Tallivue\\Uninstall.exe" /S || fail "the uninstaller failed"
 for _ in $(seq 100); do [ -e "$folder/tallivue.exe" ] || break; sleep 0.2; done
