@@ -104,6 +104,7 @@ TDownload_Form::TDownload_Form(QWidget* parent)
     sleep_cover->setObjectName(QStringLiteral("sleep_cover"));
     sleep_cover->setPalette(black);
     sleep_cover->setAutoFillBackground(true);
+    sleep_cover->setMouseTracking(true); // a mouse moved without a button wakes it too
     sleep_cover->hide();
     FMonitor = std::make_unique<TMonitorPower>();
     Schedule = new TScreenSchedule([this](bool asleep) { SetAsleep(asleep); }, this);
