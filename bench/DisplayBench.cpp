@@ -31,8 +31,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <netinet/in.h>
 #include <memory>
+#include <netinet/in.h>
 #include <random>
 #include <signal.h>
 #include <string>
@@ -352,9 +352,11 @@ double ResidentMB() {
 // One arena day, sped up to `minutes`: whole cycles from the simulator through the real socket,
 // the resident memory every minute, and at the end the display must hold what the last cycle
 // left: every datagram taken, the grid, the mode and the title as the cycles say.
-// What a display shows that a restart must keep: the caption, the title and every pack.
+// What a display shows that a restart must keep: the caption, the packs in use, every pack,
+// and the title but for a game's, whose countdown rightly goes on by the time the restart took.
 QString Board(TDownload_Form& form) {
-    QString board = form.laMode->text() + "|" + form.windowTitle() + "|";
+    QString board = form.laMode->text() + "|" + form.Total_Packs_Label->text() + "|" +
+                    (form.State().GameActive() ? QString() : form.windowTitle()) + "|";
     for (int team = 1; team <= 3; ++team)
         for (int pack = 1; pack <= 20; ++pack)
             board += QString::number(form.StatusGrid1->GetPackState(team, pack));
@@ -420,6 +422,9 @@ int Soak(double minutes, const QString& simulator) {
             display.reset();
             display = std::make_unique<TDisplay>();
             kept = Board(display->Form) == board;
+            if (!kept)
+                std::printf("soak_restart_board_before %s\nsoak_restart_board_after %s\n",
+                            qPrintable(board), qPrintable(Board(display->Form)));
             before = display->Form.Listener->Received();
             Print("soak_rss_after_restart", ResidentMB(), "MB");
             Print("soak_restart_board_kept", kept ? 1 : 0, "bool");
@@ -443,9 +448,9 @@ int Soak(double minutes, const QString& simulator) {
     }
     bool gridRight = true;
     for (std::size_t i = 0; i < packs.size(); ++i)
-        gridRight = gridRight &&
-                    display->Form.StatusGrid1->GetPackState(static_cast<int>(i % 3) + 1,
-                                                           static_cast<int>(i / 3) + 1) == packs[i];
+        gridRight =
+            gridRight && display->Form.StatusGrid1->GetPackState(
+                             static_cast<int>(i % 3) + 1, static_cast<int>(i / 3) + 1) == packs[i];
     taken += display->Form.Listener->Received() - before;
     Print("soak_datagrams_expected", static_cast<double>(expected.size()), "datagrams");
     Print("soak_datagrams_taken", static_cast<double>(taken), "datagrams");
