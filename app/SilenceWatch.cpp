@@ -11,7 +11,7 @@
 #include <algorithm>
 
 TSilenceWatch::TSilenceWatch(QWidget& window, const TListener& listener)
-    : QObject(&window), FWindow(window), FListener(listener), FLine(new QLabel(&window)) {
+    : QObject(&window), FListener(listener), FLine(new QLabel(&window)) {
     FLine->setObjectName(QStringLiteral("no_signal_label"));
     FLine->setTextFormat(Qt::PlainText);
     QFont font(QStringLiteral("Arial"));

@@ -37,7 +37,6 @@ private:
     void Place(); // in the window's upper left corner, above everything else
     std::uint64_t Believed() const;
 
-    QWidget& FWindow;
     const TListener& FListener;
     QLabel* FLine;
     QTimer FTimer;
