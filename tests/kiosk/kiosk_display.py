@@ -20,11 +20,14 @@ def environment(work, **extra):
 
 
 def write_settings(work, lines):
-    """The settings file holding the given value lines."""
-    os.makedirs(f"{work}/config/Outrider", exist_ok=True)
-    with open(f"{work}/config/Outrider/Tallivue.reg", "w", newline="") as settings:
+    """The settings file holding the given value lines, renamed into place whole: a running
+    display reads it again."""
+    folder = f"{work}/config/Outrider"
+    os.makedirs(folder, exist_ok=True)
+    with open(f"{folder}/Tallivue.reg.new", "w", newline="") as settings:
         settings.write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n" +
                        "".join(line + "\r\n" for line in lines))
+    os.replace(f"{folder}/Tallivue.reg.new", f"{folder}/Tallivue.reg")
 
 
 def display_windows():

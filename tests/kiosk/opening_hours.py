@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""The display outside its opening hours, on a real X server: hours that close a minute from now
-turn the whole screen black, hold the display still (next to no CPU, its event loop woken
-about once a second), and say once that this
-server cannot put the monitor to sleep (Xvfb has no DPMS); a game datagram brings the board
-back. A display started after closing is black from the start, and a key wakes it.
+"""The display outside its opening hours, on a real X server: hours changed to close a minute
+from now turn the whole screen black, hold the display still (next to no CPU, its event loop
+woken about once a second), and say once that this server cannot put the monitor to sleep
+(Xvfb has no DPMS); a game datagram brings the board back. A display started after closing is
+black from the start, and a key wakes it.
 
 Usage: opening_hours.py BUILD_DIR   (DISPLAY must name an X server)
 """
@@ -72,22 +72,31 @@ def board():
     return lit > 0 and red > 500
 
 
-def check():
-    now = datetime.datetime.now()
-    if now.hour == 23 and now.minute == 59:
-        time.sleep(61 - now.second)  # a closing at 00:00 would read as round the clock
-        now = datetime.datetime.now()
-    closing = (now + datetime.timedelta(minutes=1)).strftime("%H:%M")
-    days = ["Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"]
+DAYS = ["Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"]
+
+
+def write_hours(hours):
     # Everything that moves: the clock, the polygon, the scroll message.
     write_settings(WORK, ['"Opening Hours"=dword:00000001', '"ShowClock"=dword:00000001',
                           '"BackgroundBMP"=""', '"Title"=""', '"Center Logo"=""'] +
-                   [f'"Hours {day}"="00:00-{closing}"' for day in days])
+                   [f'"Hours {day}"="{hours}"' for day in DAYS])
+
+
+def check():
+    # Open round the clock until the board shows (a loaded machine may take a while), then
+    # closing a minute from now, in a settings file the display reads again when it changes.
+    write_hours("00:00-24:00")
     with open(f"{WORK}/display.log", "w") as log:
         display = start_display(log)
     try:
-        wait_for("the board before closing", board, 10)
-        wait_for(f"a black screen at {closing}", black, 75)
+        wait_for("the board at the start", board, 30)
+        now = datetime.datetime.now()
+        if now.hour == 23 and now.minute == 59:
+            time.sleep(61 - now.second)  # a closing at 00:00 would read as round the clock
+            now = datetime.datetime.now()
+        closing = (now + datetime.timedelta(minutes=1)).strftime("%H:%M")
+        write_hours(f"00:00-{closing}")
+        wait_for(f"a black screen at {closing}", black, 80)
         time.sleep(1)
         before = cpu_seconds(display.pid), wakeups(display.pid)
         time.sleep(5)
@@ -97,7 +106,7 @@ def check():
         if share > 0.02 or woken > 5:
             fail(f"the closed display took {share:.1%} of a core, woken {woken} times a second")
         subprocess.run([f"{BUILD}/tallivue-sim", "MODE,GAMEACTIVE,600,Deathmatch"], check=True)
-        wait_for("the board back for a late game", board, 5)
+        wait_for("the board back for a late game", board, 15)
     finally:
         display.kill()
         display.wait()
@@ -111,12 +120,12 @@ def check():
     with open(f"{WORK}/display.log", "w") as log:
         display = start_display(log)
     try:
-        wait_for("a black screen at a start after closing", black, 10)
+        wait_for("a black screen at a start after closing", black, 30)
         time.sleep(1)
         if not black():
             fail("the screen did not stay black")
         subprocess.run(["xdotool", "key", "shift"], check=True)
-        wait_for("the board back for a key", board, 5)
+        wait_for("the board back for a key", board, 15)
     finally:
         display.kill()
         display.wait()
