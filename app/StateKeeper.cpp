@@ -22,8 +22,8 @@ std::int64_t NowMs() {
 } // namespace
 
 QString StateFilePath() {
-    // Honoured on Windows too, where only a test's environment sets it. The base directory
-    // specification ignores a relative path.
+    // Honoured on Windows too, where only a test's environment sets it. A relative path is
+    // passed over, as other programs reading the variable pass it over.
     const QString base = qEnvironmentVariable("XDG_STATE_HOME");
     QString folder = base + QStringLiteral("/tallivue");
     if (!QDir::isAbsolutePath(base)) {

@@ -47,6 +47,15 @@ void Send(const char* datagram) {
     QUdpSocket().writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
 }
 
+// A datagram from `source`, once the window has taken it.
+void SendFrom(TDownload_Form& form, const char* source, const char* datagram) {
+    QUdpSocket socket;
+    QVERIFY(socket.bind(QHostAddress(QString::fromLatin1(source)), 0));
+    const auto received = form.Listener->Received();
+    socket.writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
+    QTRY_COMPARE(form.Listener->Received(), received + 1);
+}
+
 // What the listener would hand the window for this datagram.
 void Feed(TDownload_Form& form, std::string datagram) {
     form.HandleDatagram(datagram);
@@ -200,23 +209,16 @@ private slots:
         QVERIFY2(reporter.Messages[0].contains("\n    arena-pc\n"),
                  qPrintable(reporter.Messages[0]));
 
-        const auto sendFrom = [&form](const char* source, const char* datagram) {
-            QUdpSocket socket;
-            QVERIFY(socket.bind(QHostAddress(QString::fromLatin1(source)), 0));
-            const auto before = form.Listener->Received();
-            socket.writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
-            QTRY_COMPARE(form.Listener->Received(), before + 1);
-        };
-        sendFrom("127.0.0.1", "MODE,STRANGER");
+        SendFrom(form, "127.0.0.1", "MODE,STRANGER");
         QCOMPARE(form.Listener->Dropped(), 1u);
         QCOMPARE(form.laMode->text(), QString("Offline"));
-        sendFrom("127.0.0.2", "MODE,CONTROLLER");
+        SendFrom(form, "127.0.0.2", "MODE,CONTROLLER");
         QCOMPARE(form.laMode->text(), QString("CONTROLLER"));
 
         // Without the setting every sender is heard again.
         WriteSettings("");
         form.FormActivate();
-        sendFrom("127.0.0.1", "MODE,ANYONE");
+        SendFrom(form, "127.0.0.1", "MODE,ANYONE");
         QCOMPARE(form.laMode->text(), QString("ANYONE"));
         QCOMPARE(form.Listener->Dropped(), 1u);
     }
@@ -254,16 +256,9 @@ private slots:
         QCOMPARE(told(), before + 1); // once a silence
 
         // Another sender is not the controller; the controller ends the silence at once.
-        const auto sendFrom = [&form](const char* source, const char* datagram) {
-            QUdpSocket socket;
-            QVERIFY(socket.bind(QHostAddress(QString::fromLatin1(source)), 0));
-            const auto received = form.Listener->Received();
-            socket.writeDatagram(QByteArray(datagram), QHostAddress::LocalHost, kDatagramPort);
-            QTRY_COMPARE(form.Listener->Received(), received + 1);
-        };
-        sendFrom("127.0.0.1", "MODE,STRANGER");
+        SendFrom(form, "127.0.0.1", "MODE,STRANGER");
         QVERIFY(line.isVisibleTo(&form));
-        sendFrom("127.0.0.2", "MODE,IDLE");
+        SendFrom(form, "127.0.0.2", "MODE,IDLE");
         QVERIFY(!line.isVisibleTo(&form));
         QCOMPARE(form.Heard().SilentSinceMs, -1);
         // The next silence is told again, from the last datagram.

@@ -67,9 +67,6 @@ TEST(KeptStateTest, RestoredPacksShowButTheNextStatusIsStillTheFirst) {
     EXPECT_EQ(state.Totals().InUse, 2); // team 3's pack 20 lies beyond the 14 shown
     EXPECT_EQ(state.Title(), "I:2  D:2  P:1  Tallivue");
     EXPECT_TRUE(state.FirstStatus());
-    // The setting's number stays when the kept display showed fewer.
-    state.RestorePacks(SomeState().Packs, 2);
-    EXPECT_EQ(state.PacksPerTeam(), 14);
 }
 
 } // namespace
