@@ -31,3 +31,9 @@ if(missing_packages)
         "start. Install what is missing with `apt-get install ${missing_packages}` (or run "
         "`bash tools/install-deps.sh`), then build the package again.")
 endif()
+
+# dpkg-shlibdeps looks for the libraries in the folders of the architecture dpkg-architecture
+# names, the build machine's unless told: a package built for another one is told its own.
+if(CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+    set(ENV{DEB_HOST_ARCH} ${CPACK_DEBIAN_PACKAGE_ARCHITECTURE})
+endif()

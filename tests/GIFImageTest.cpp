@@ -1,6 +1,7 @@
 #include "controls/GIFImage.h"
 #include "controls/PictureReader.h"
 #include "core/QtText.h"
+#include "support/ChildPrograms.h"
 #include "support/PaintCounter.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"
@@ -77,6 +78,7 @@ class GIFImageTest : public QObject {
 
 private slots:
     void aTransparentColourShowsWhatLiesBeneath() {
+        SKIP_WITHOUT_CHILD_PROGRAMS();
         TTempFolder folder;
         TGreenWindow parent;
         parent.resize(10, 10);
@@ -94,6 +96,7 @@ private slots:
     }
 
     void anAnimationLoopsForEverAndRepaintsOnlyItsPicture() {
+        SKIP_WITHOUT_CHILD_PROGRAMS();
         TTempFolder folder;
         TGIFImage image;
         image.SetCenter(true);
@@ -224,6 +227,7 @@ private slots:
     }
 
     void autoSizeCenterAndStretchPlaceThePicture() {
+        SKIP_WITHOUT_CHILD_PROGRAMS();
         TTempFolder folder;
         TGIFImage image;
         image.resize(10, 4);

@@ -1,6 +1,8 @@
-# Fresh minimal Debian roots for the package checks, sourced by them: make_root SUITE unpacks a
-# minbase system of that release (bookworm, trixie) into a new folder, $root, with /proc, /dev and
-# the cache's package archives mounted, and in_root runs a command there as root. Every root is
+# Fresh minimal Debian roots for the package checks, sourced by them: make_root SUITE [ARCH]
+# unpacks a minbase system of that release (bookworm, trixie) into a new folder, $root, with
+# /proc, /dev and the cache's package archives mounted, and in_root runs a command there as root.
+# A root of another architecture (arm64) runs its programs through qemu, as binfmt_misc hands
+# them over (qemu_ready below). Every root is
 # unmounted and removed when the script ends, whatever ended it.
 #
 # debootstrap makes the base system once a release, kept as a tarball in $TALLIVUE_CHROOT_CACHE
@@ -44,15 +46,38 @@ remove_roots() {
 trap remove_roots EXIT
 trap 'exit 130' INT TERM
 
-make_root() { # SUITE
-    local suite=$1 base=$cache/$1-minbase.tar.gz
+# Arm programs run on this machine through qemu-user-static, which binfmt_misc is told of: with
+# its "fix binary" flag the emulator is found inside a chroot too.
+qemu_ready() {
+    local binfmt=/proc/sys/fs/binfmt_misc
+    if ! command -v qemu-aarch64-static >/dev/null || ! command -v update-binfmts >/dev/null; then
+        echo "== Installing qemu-user-static and binfmt-support"
+        apt-get update -qq && apt-get install -y -qq qemu-user-static binfmt-support >/dev/null ||
+            fail "cannot install qemu-user-static and binfmt-support"
+    fi
+    [ -f "$binfmt/status" ] || mount -t binfmt_misc binfmt_misc "$binfmt" ||
+        fail "cannot mount $binfmt, through which Arm programs reach qemu"
+    [ -f "$binfmt/qemu-aarch64" ] || update-binfmts --enable qemu-aarch64 ||
+        fail "update-binfmts cannot hand Arm programs to qemu"
+    grep -q '^flags:.*F' "$binfmt/qemu-aarch64" ||
+        fail "qemu-aarch64 is registered without the F flag, so chroots cannot run Arm programs"
+}
+
+make_root() { # SUITE [ARCH]
+    local suite=$1 arch=${2:-} base=$cache/$1${2:+-$2}-minbase.tar.gz
+    local arch_option=()
+    if [ -n "$arch" ] && [ "$arch" != "$(dpkg --print-architecture)" ]; then
+        qemu_ready
+        arch_option=(--arch="$arch")
+    fi
     root=$(mktemp -d "${TMPDIR:-/tmp}/tallivue-$suite.XXXXXX")
     roots+=("$root")
     chmod 755 "$root" # it becomes /, which every user of the chroot must be able to enter
     mkdir -p "$cache/archives"
     if [ ! -f "$base" ]; then
-        echo "== Bootstrapping Debian $suite (minbase) into $root, kept in $base"
-        debootstrap --variant=minbase "$suite" "$root" >"$root.debootstrap.log" 2>&1 ||
+        echo "== Bootstrapping Debian $suite ${arch:+$arch }(minbase) into $root, kept in $base"
+        debootstrap --variant=minbase "${arch_option[@]}" "$suite" "$root" \
+            >"$root.debootstrap.log" 2>&1 ||
             fail "debootstrap failed: see $root.debootstrap.log"
         rm -f "$root.debootstrap.log"
         # Without the packages it installed from: their place is the cache's archives/.

@@ -3,6 +3,7 @@
 # it: with no settings of its own it must find its pictures and its voice in its program folder.
 # Fed a game by the installed simulator, it must show the title and the background while the
 # game is played (SCREENSHOT is that screen) and speak the download that follows.
+# TALLIVUE_KIOSK_START names a kiosk's xinitrc to start it through instead, as xinit would.
 # Usage: installed_display.sh BIN_DIR SCREENSHOT
 set -euo pipefail
 
@@ -20,7 +21,8 @@ pids=()
 cleanup() {
     local status=$? pid
     for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
+        # The kiosk's loop is a process group of its own, with the display in it.
+        kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
     rm -rf "$work"
@@ -35,14 +37,22 @@ for program in tallivue tallivue-sim; do
     [[ $link != /* ]] || fail "$bin/$program links to the absolute path $link"
 done
 
-# Only the talking download switched on: every path is the built-in one, under the program folder.
+# Only the talking download and the clock switched on: every path is the built-in one, under
+# the program folder.
 export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 mkdir -p "$XDG_CONFIG_HOME/Outrider"
-printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n%s\r\n' \
-    '"Talking Download"=dword:00000001' >"$XDG_CONFIG_HOME/Outrider/Tallivue.reg"
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Outrider\\Tallivue]\r\n%s\r\n%s\r\n' \
+    '"Talking Download"=dword:00000001' '"ShowClock"=dword:00000001' \
+    >"$XDG_CONFIG_HOME/Outrider/Tallivue.reg"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/heard.raw
 
-"$bin/tallivue" >"$work/out.txt" 2>&1 &
+if [ -n "${TALLIVUE_KIOSK_START:-}" ]; then
+    # The kiosk's own log takes what the display reports.
+    PATH=$bin:$PATH setsid sh "$TALLIVUE_KIOSK_START" >"$work/out.txt" 2>&1 &
+    ln -s "$XDG_STATE_HOME/tallivue.log" "$work/kiosk.log"
+else
+    "$bin/tallivue" >"$work/out.txt" 2>&1 &
+fi
 pids+=($!)
 title() { # of the display, not of its about box, which bears the same name at first
     local id
@@ -55,7 +65,7 @@ about_window() { xwininfo -root -tree | awk '/\("tallivue" "Tallivue"\)/ && /304
 about_shows() { xwininfo -id "$(about_window)" 2>/dev/null | grep IsViewable >/dev/null; }
 for _ in $(seq 100); do
     [ -n "$(title)" ] && break
-    kill -0 "${pids[0]}" 2>/dev/null || fail "tallivue ended at start: $(cat "$work/out.txt")"
+    kill -0 "${pids[0]}" 2>/dev/null || fail "tallivue ended at start: $(cat "$work"/out.txt "$work"/kiosk.log 2>/dev/null)"
     sleep 0.1
 done
 [ -n "$(title)" ] || fail "no display window appeared"
@@ -89,7 +99,9 @@ awk -v m="$background" 'BEGIN { exit !(m > 0.02) }' ||
 # at all, since SDL's disk driver writes nothing but zeros while nothing plays.
 wait "${pids[1]}" || fail "the simulator failed: $(cat "$work/sim.txt")"
 sleep 2
+# The board after the download: the grid with every pack and the totals (SCREENSHOT's -board twin).
+import -window root "${shot%.png}-board.png"
 [ -s "$work/heard.raw" ] && [ -n "$(tr -d '\0' <"$work/heard.raw" | head -c1)" ] ||
     fail "nothing was heard during the download: no voice in the program folder"
-kill -0 "${pids[0]}" 2>/dev/null || fail "tallivue ended while running: $(cat "$work/out.txt")"
+kill -0 "${pids[0]}" 2>/dev/null || fail "tallivue ended while running: $(cat "$work"/out.txt "$work"/kiosk.log 2>/dev/null)"
 echo "PASS: the display started through $bin/tallivue found its pictures and its voice"
