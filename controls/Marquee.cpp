@@ -12,6 +12,7 @@
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -64,8 +65,14 @@ int TMarquee::MeasureWidth(std::string_view text) const {
         }
     }
     if (FMeasuredWidth < 0 || text != FMeasuredText) {
-        FMeasuredWidth = FMetrics.horizontalAdvance(FromUtf8(text));
         FMeasuredText = text;
+        constexpr std::size_t kMostStringWidths = 4096;
+        if (FStringWidths.size() >= kMostStringWidths)
+            FStringWidths.clear();
+        const auto [known, added] = FStringWidths.try_emplace(FMeasuredText, 0);
+        if (added)
+            known->second = FMetrics.horizontalAdvance(FromUtf8(text));
+        FMeasuredWidth = known->second;
     }
     return FMeasuredWidth;
 }
@@ -75,7 +82,9 @@ void TMarquee::SetMetrics() {
     FMetrics = QFontMetrics(font());
     FCharWidths.fill(-1);
     FWideCharWidths.clear();
+    FStringWidths.clear();
     FMeasuredWidth = -1;
+    FRunPeriod = -1;
 }
 
 QColor TMarquee::FontColor() const {
@@ -255,6 +264,9 @@ void TMarquee::StyleStep(bool reset) {
         // The strip is composed straight into the surface, inside its own band.
         const QRect band(0, CenteredTop(FStripSize.height()), std::min(width, FStripSize.width()),
                          FStripSize.height());
+        if (FScrollStyle == ssScroll && StepRun(reset, strip, band))
+            return;
+        FRunShown = false;
         QPainter painter(&FSurface);
         painter.setClipRect(band);
         painter.fillRect(band, FColor);
@@ -264,6 +276,96 @@ void TMarquee::StyleStep(bool reset) {
         painter.end();
         update(band.translated(contentsRect().topLeft()));
     } catch (...) {
+    }
+}
+
+const QString& TMarquee::RunText() {
+    if (FRunSource != FScrollText) {
+        FRunSource = FScrollText;
+        FRunText = FromUtf8(FScrollText);
+        FRunPeriod = -1;
+    }
+    return FRunText;
+}
+
+int TMarquee::RunPeriod() {
+    RunText();
+    if (FRunPeriod < 0) {
+        FRunPeriod = 0;
+        for (std::size_t next = 0; next < FScrollText.size();) {
+            const std::size_t start = next;
+            NextUtf8Char(FScrollText, next);
+            FRunPeriod += MeasureWidth(std::string_view(FScrollText).substr(start, next - start));
+        }
+    }
+    return FRunPeriod;
+}
+
+bool TMarquee::StepRun(bool reset, const TStripText& strip, const QRect& band) {
+    // A text whose characters measure nothing, or too large to stamp, is composed from the
+    // style's window at each step instead.
+    const int period = RunPeriod();
+    const std::optional<TTextStamp::TInk> ink =
+        FRunStamp.Ink(RunText(), band.height(), FCell.Ascent, font(), FontColor(), FColor);
+    if (period <= 0 || !ink || (!reset && !FRunStarted)) {
+        FRunStarted = false; // until the style starts afresh
+        return false;
+    }
+    const int amount = FScrollAmount;
+    if (reset)
+        FRunX = strip.X; // where the style starts the text
+    else
+        FRunX -= amount;
+    FRunStarted = true;
+    // A copy gone past the left edge leaves the next one first.
+    while (FRunX + ink->Right <= band.left())
+        FRunX += period;
+
+    const int keep = band.width() - amount;
+    QPainter painter(&FSurface);
+    if (reset || !FRunShown || amount <= 0 || keep <= 0) {
+        DrawRun(painter, band, band, *ink);
+        painter.end();
+        FRunShown = true;
+        update(band.translated(contentsRect().topLeft()));
+        return true;
+    }
+    // What the band showed, one step to the left, and the new columns drawn beside it; the
+    // window's copy of the band moves the same way.
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(FSurface.scanLine(y)) + band.left();
+        std::memmove(row, row + amount, static_cast<std::size_t>(keep) * sizeof(QRgb));
+    }
+    DrawRun(painter, QRect(band.left() + keep, band.top(), amount, band.height()), band, *ink);
+    painter.end();
+    scroll(-amount, 0, band.translated(contentsRect().topLeft()));
+    return true;
+}
+
+void TMarquee::DrawRun(QPainter& painter, const QRect& area, const QRect& band,
+                       const TTextStamp::TInk& ink) {
+    painter.setClipRect(area);
+    painter.fillRect(area, FColor);
+    const int period = RunPeriod();
+    // Copies whose ink cannot meet are each their stamp, cut to its ink; copies closer than
+    // that are drawn one over the other, as drawing them would.
+    const bool apart = ink.Right - ink.Left <= period;
+    const int first = FRunX + std::max(0, (area.left() - FRunX - ink.Right) / period * period);
+    for (int x = first; x + ink.Left <= area.right(); x += period) {
+        const QRect reach = QRect(x + ink.Left, area.top(), ink.Right - ink.Left, area.height());
+        if (!reach.intersects(area))
+            continue;
+        if (apart) {
+            painter.setClipRect(reach & area);
+            FRunStamp.Draw(painter, FRunText, x, band.top(), band.height(), FCell.Ascent, font(),
+                           FontColor(), FColor);
+        } else {
+            painter.save();
+            painter.setFont(font());
+            painter.setPen(FontColor());
+            painter.drawText(QPoint(x, band.top() + FCell.Ascent), FRunText);
+            painter.restore();
+        }
     }
 }
 
@@ -303,11 +405,13 @@ void TMarquee::FitSurface() {
     const QSize size = contentsRect().size();
     if (FSurface.size() == size)
         return;
+    FRunShown = false;
     FSurface = size.isEmpty() ? QImage() : QImage(size, QImage::Format_RGB32);
     FSurface.fill(FColor);
 }
 
 void TMarquee::FillClient(const QColor& color) {
+    FRunShown = false;
     FSurface.fill(color);
     update(contentsRect());
 }
@@ -319,18 +423,23 @@ void TMarquee::SetTimerRunning(bool running) {
         FTimer.start();
 }
 
-void TMarquee::paintEvent(QPaintEvent*) {
+void TMarquee::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (FBorderStyle == bsSingle && !FCtl3D) {
         // The window frame's own black line, not the text's colour a plain frame would take.
         painter.setPen(Qt::black);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    } else {
-        drawFrame(&painter);
+    } else if (FBorderStyle != bsNone) {
+        drawFrame(&painter); // the style's work, for no frame at all, would draw nothing
     }
     const QRect client = contentsRect();
     if (TimerRunning()) {
-        painter.drawImage(client.topLeft(), FSurface);
+        // Only what is asked for: a step asks for the few columns it brought in.
+        for (const QRect& asked : event->region()) {
+            const QRect target = asked & client;
+            if (!target.isEmpty())
+                painter.drawImage(target.topLeft(), FSurface, target.translated(-client.topLeft()));
+        }
         return;
     }
     // Stopped: the start of the text, as much as reaches the right edge, in whole characters.

@@ -21,7 +21,9 @@ enum TBorderStyle : std::uint8_t { bsNone, bsSingle };
 // The scrolling message: one line of text moving through a strip of the control, in one of
 // three styles, on the control's own timer. Each step composes only the strip, off screen, and
 // puts it on the window in one copy; a stopped marquee shows the start of its text instead.
-// Setters return at once on an unchanged value.
+// The scroll style draws its text whole and repeats it, a period apart, as the style's steps
+// move it on: a step moves the strip's pixels by the step, on the surface and on the window, and
+// draws only the columns coming in at the right. Setters return at once on an unchanged value.
 class TMarquee : public QFrame {
     Q_OBJECT
 
@@ -96,6 +98,11 @@ private:
     void Step(bool reset, bool prepare);
     void PrepareStrip();
     void StyleStep(bool reset);
+    bool StepRun(bool reset, const TStripText& strip, const QRect& band);
+    void DrawRun(QPainter& painter, const QRect& area, const QRect& band,
+                 const TTextStamp::TInk& ink);
+    const QString& RunText();
+    int RunPeriod();
     void Redisplay();
     void AdjustHeight();
     void ApplyBorder();
@@ -137,9 +144,22 @@ private:
     // byte by that byte, longer ones by their code.
     mutable std::array<int, 256> FCharWidths{};
     mutable std::unordered_map<std::uint32_t, int> FWideCharWidths;
+    // Whole strings, the strip's windows, by their text: they come round again with every
+    // round of the text. Bounded, for texts of many windows.
     mutable std::string FMeasuredText;
     mutable int FMeasuredWidth = -1;
+    mutable std::unordered_map<std::string, int> FStringWidths;
     TTextStamp FStamp;
+    // The scroll style's run: copies of the text one period apart, the first of them from
+    // FRunX in the client area, no copy before it. The period is the sum of the text's
+    // characters' widths, which the style's position moves on by as they leave the strip.
+    TTextStamp FRunStamp;
+    int FRunX = 0;
+    bool FRunStarted = false; // FRunX follows the style's run since its start
+    bool FRunShown = false;   // the surface's band shows the run at FRunX
+    std::string FRunSource;   // the text the next two were made of
+    QString FRunText;
+    int FRunPeriod = -1; // -1 until measured
     QSize FHandledSize;
     bool FInTick = false;
     bool FInPosChange = false;

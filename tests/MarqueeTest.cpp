@@ -1,11 +1,14 @@
 #include "controls/Marquee.h"
+#include "controls/Fonts.h"
 #include "controls/TextStamp.h"
 #include "support/Ink.h"
 #include "support/PaintCounter.h"
 #include "support/RecordingReporter.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <random>
@@ -82,6 +85,47 @@ private slots:
             onDrawn.end();
             QVERIFY2(stamped == drawn,
                      qPrintable(QString("round %1: \"%2\" at %3").arg(round).arg(text).arg(x)));
+        }
+    }
+
+    // A step moves the shown pixels and draws only the columns coming in: on the control and on
+    // the screen the strip must stay the text's copies, drawn one period apart from where the
+    // run started, through characters leaving, copies meeting and steps taken between paints.
+    void aScrolledStripIsTheTextsCopies() {
+        for (const char* text : {"Book now ", "fly/jj", "A"}) {
+            TFixture f(text);
+            f.Marquee.SetScrollDelay(1'000'000); // only the steps taken here
+            QFont font = f.Marquee.font();
+            font.setItalic(std::string_view(text) == "fly/jj"); // glyphs past their advance
+            f.Marquee.setFont(font);
+            const TCellFont cell = CellOfFont(font);
+            int period = 0;
+            for (const char c : std::string_view(text))
+                period += f.Marquee.MeasureWidth(std::string(1, c));
+            const QRect band(0, (40 - cell.Height()) / 2, 200, cell.Height());
+            f.Marquee.SetActive(true);
+            for (int step = 1; step <= 150; ++step) {
+                f.Marquee.TimerTick();
+                if (step % 7 == 0)
+                    continue; // two steps before the next paint
+                QCoreApplication::processEvents();
+                QImage expected(200, 40, QImage::Format_RGB32);
+                expected.fill(Qt::black);
+                QPainter painter(&expected);
+                painter.setClipRect(band);
+                painter.setFont(font);
+                painter.setPen(Qt::white);
+                for (int x = 200 - 5 * step; x < 200 + cell.Height(); x += period)
+                    painter.drawText(QPoint(x, band.top() + cell.Ascent), QString(text));
+                painter.end();
+                const QImage screen = QGuiApplication::primaryScreen()
+                                          ->grabWindow(f.Marquee.winId())
+                                          .toImage()
+                                          .convertToFormat(QImage::Format_RGB32)
+                                          .copy(0, 0, 200, 40);
+                QVERIFY2(f.Shot() == expected && screen == expected,
+                         qPrintable(QString("\"%1\", step %2").arg(text).arg(step)));
+            }
         }
     }
 
