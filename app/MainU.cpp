@@ -144,16 +144,24 @@ void TDownload_Form::CreateElements() {
     center_logo->SetCenter(true);
     center_logo->setGeometry(0, 184, kDesignWidth, 89);
 
+    // Transparent and above the drawn elements: a right click anywhere it covers is its own.
+    blank_overlay = new QWidget(this);
+    blank_overlay->setObjectName(QStringLiteral("blank_overlay"));
+    blank_overlay->setGeometry(0, 0, kDesignWidth, kDesignHeight);
+
+    // Above the overlay, which paints nothing: under it each of the polygon's ten frames a
+    // second would have Qt repaint everything beneath that corner, the overlay over it. The
+    // menu still opens over it wherever the overlay would open it.
     Polygon = new TPolygon(this);
     Polygon->setObjectName(QStringLiteral("Polygon"));
     Polygon->setGeometry(570, 10, 50, 73);
     Polygon->SetLineColor(Qt::yellow);
     Polygon->SetBackColor(Qt::black);
-
-    // Transparent and above the drawn elements: a right click anywhere it covers is its own.
-    blank_overlay = new QWidget(this);
-    blank_overlay->setObjectName(QStringLiteral("blank_overlay"));
-    blank_overlay->setGeometry(0, 0, kDesignWidth, kDesignHeight);
+    Polygon->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Polygon, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        if (!blank_overlay->isHidden())
+            PopupMenuAt(Polygon, position);
+    });
 
     TitleBanner = new TGIFImage(this);
     TitleBanner->setObjectName(QStringLiteral("TitleBanner"));

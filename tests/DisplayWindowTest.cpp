@@ -561,6 +561,12 @@ private slots:
         QTest::mouseClick(form.windowHandle(), Qt::RightButton, {}, QPoint(100, 450));
         QTRY_VERIFY(form.PopupMenu1->isVisible());
         form.PopupMenu1->hide();
+        // The polygon lies above it too, and opens the menu as the overlay would.
+        QVERIFY(form.Polygon->isVisible());
+        QTest::mouseClick(form.windowHandle(), Qt::RightButton, {},
+                          form.Polygon->geometry().center());
+        QTRY_VERIFY(form.PopupMenu1->isVisible());
+        form.PopupMenu1->hide();
         // The grid lies above the overlay and keeps its clicks.
         QTest::mouseClick(form.windowHandle(), Qt::RightButton, {}, QPoint(20, 104));
         QTest::qWait(50);
