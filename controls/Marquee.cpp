@@ -12,7 +12,7 @@
 #include <QResizeEvent>
 
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -267,6 +267,7 @@ void TMarquee::StyleStep(bool reset) {
         if (FScrollStyle == ssScroll && StepRun(reset, strip, band))
             return;
         FRunShown = false;
+        FShift = 0; // the band is drawn whole, and the rest is its colour only
         QPainter painter(&FSurface);
         painter.setClipRect(band);
         painter.fillRect(band, FColor);
@@ -321,22 +322,33 @@ bool TMarquee::StepRun(bool reset, const TStripText& strip, const QRect& band) {
     while (FRunX + ink->Right <= band.left())
         FRunX += period;
 
-    const int keep = band.width() - amount;
+    const int width = FSurface.width();
     QPainter painter(&FSurface);
-    if (reset || !FRunShown || amount <= 0 || keep <= 0) {
+    if (reset || !FRunShown || amount <= 0 || amount >= width || band.left() != 0 ||
+        band.width() != width) {
+        FShift = 0;
         DrawRun(painter, band, band, *ink);
         painter.end();
         FRunShown = true;
         update(band.translated(contentsRect().topLeft()));
         return true;
     }
-    // What the band showed, one step to the left, and the new columns drawn beside it; the
-    // window's copy of the band moves the same way.
-    for (int y = band.top(); y <= band.bottom(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(FSurface.scanLine(y)) + band.left();
-        std::memmove(row, row + amount, static_cast<std::size_t>(keep) * sizeof(QRgb));
+    // What the band showed moves one step to the left by turning the surface round, and the new
+    // columns take the place of those that left; the window's copy of the band moves the same
+    // way. Those columns may lie across the surface's right edge.
+    FShift = (FShift + amount) % width;
+    const QRect exposed(width - amount, band.top(), amount, band.height());
+    const QRect beforeEdge = exposed & QRect(0, band.top(), width - FShift, band.height());
+    const QRect pastEdge = exposed & QRect(width - FShift, band.top(), FShift, band.height());
+    for (const auto& [part, offset] :
+         {std::pair(beforeEdge, FShift), std::pair(pastEdge, FShift - width)}) {
+        if (part.isEmpty())
+            continue;
+        painter.save();
+        painter.translate(offset, 0);
+        DrawRun(painter, part, band, *ink);
+        painter.restore();
     }
-    DrawRun(painter, QRect(band.left() + keep, band.top(), amount, band.height()), band, *ink);
     painter.end();
     scroll(-amount, 0, band.translated(contentsRect().topLeft()));
     return true;
@@ -406,12 +418,14 @@ void TMarquee::FitSurface() {
     if (FSurface.size() == size)
         return;
     FRunShown = false;
+    FShift = 0;
     FSurface = size.isEmpty() ? QImage() : QImage(size, QImage::Format_RGB32);
     FSurface.fill(FColor);
 }
 
 void TMarquee::FillClient(const QColor& color) {
     FRunShown = false;
+    FShift = 0;
     FSurface.fill(color);
     update(contentsRect());
 }
@@ -434,11 +448,20 @@ void TMarquee::paintEvent(QPaintEvent* event) {
     }
     const QRect client = contentsRect();
     if (TimerRunning()) {
-        // Only what is asked for: a step asks for the few columns it brought in.
+        // Only what is asked for: a step asks for the few columns it brought in. The surface is
+        // turned round by FShift columns, so a part may lie across its edge.
+        const int width = FSurface.width();
         for (const QRect& asked : event->region()) {
             const QRect target = asked & client;
-            if (!target.isEmpty())
-                painter.drawImage(target.topLeft(), FSurface, target.translated(-client.topLeft()));
+            const QRect beforeEdge =
+                target & QRect(client.left(), target.top(), width - FShift, target.height());
+            const QRect pastEdge = target & QRect(client.left() + width - FShift, target.top(),
+                                                  FShift, target.height());
+            for (const auto& [part, offset] :
+                 {std::pair(beforeEdge, FShift), std::pair(pastEdge, FShift - width)})
+                if (!part.isEmpty())
+                    painter.drawImage(part.topLeft(), FSurface,
+                                      part.translated(offset - client.left(), -client.top()));
         }
         return;
     }

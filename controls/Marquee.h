@@ -137,6 +137,7 @@ private:
     int FTimerTag = 0; // 0 until the first step after an activation has run
     QSize FStripSize;  // the strip, composed straight on the surface
     QImage FSurface;   // what the window shows while the marquee runs
+    int FShift = 0;    // the client's column x is the surface's (x + FShift) % its width
     TCellFont FCell;
     QFontMetrics FMetrics{QFont()};
     // Each step measures single characters and the strip's window, which changes by a character

@@ -95,6 +95,7 @@ private slots:
         for (const char* text : {"Book now ", "fly/jj", "A"}) {
             TFixture f(text);
             f.Marquee.SetScrollDelay(1'000'000); // only the steps taken here
+            f.Marquee.SetScrollAmount(7);        // steps that do not divide the width
             QFont font = f.Marquee.font();
             font.setItalic(std::string_view(text) == "fly/jj"); // glyphs past their advance
             f.Marquee.setFont(font);
@@ -115,7 +116,7 @@ private slots:
                 painter.setClipRect(band);
                 painter.setFont(font);
                 painter.setPen(Qt::white);
-                for (int x = 200 - 5 * step; x < 200 + cell.Height(); x += period)
+                for (int x = 200 - 7 * step; x < 200 + cell.Height(); x += period)
                     painter.drawText(QPoint(x, band.top() + cell.Ascent), QString(text));
                 painter.end();
                 const QImage screen = QGuiApplication::primaryScreen()
