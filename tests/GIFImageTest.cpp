@@ -1,7 +1,7 @@
 #include "controls/GIFImage.h"
 #include "controls/PictureReader.h"
 #include "core/QtText.h"
-#include "support/ChildPrograms.h"
+#include "support/Emulated.h"
 #include "support/PaintCounter.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"

@@ -1,6 +1,6 @@
 #include "controls/MediaPlayer.h"
 #include "app/TalkingDownload.h"
-#include "support/ChildPrograms.h"
+#include "support/Emulated.h"
 #include "support/TalkingDoubles.h"
 #include "support/TempFolder.h"
 #include "support/Tone.h"
