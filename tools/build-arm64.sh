@@ -32,16 +32,9 @@ fi
 tree=$(cd "${1:-$here/..}" && pwd) || fail "no source folder ${1:-}"
 [ -f "$tree/cmake/aarch64-linux-gnu.cmake" ] || fail "$tree is not the top of a Tallivue source tree"
 out=$(realpath -m "${2:-$tree/build-arm64/$suite}")
+logs=$out # where step puts its logs
 mkdir -p "$out"
 started=$SECONDS
-
-step() { # NAME LOG COMMAND...: a step in the root, its output in LOG, its time on the console
-    local name=$1 log=$out/$2 begun=$SECONDS
-    shift 2
-    echo "== $name"
-    "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; fail "$name failed: see $log"; }
-    echo "   $((SECONDS - begun)) s"
-}
 
 # The build's packages: the cross compiler and the Arm libraries with their headers, next to the
 # build machine's Qt (its tools, and the CMake files that find them), and what makes the

@@ -96,6 +96,15 @@ make_root() { # SUITE [ARCH]
     cp /etc/resolv.conf "$root/etc/resolv.conf"
 }
 
+# A step of a check: its output in $logs/LOG, its time on the console.
+step() { # NAME LOG COMMAND...
+    local name=$1 log=$logs/$2 begun=$SECONDS
+    shift 2
+    echo "== $name"
+    "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; fail "$name failed: see $log"; }
+    echo "   $((SECONDS - begun)) s"
+}
+
 in_root() {
     chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C \
         DEBIAN_FRONTEND=noninteractive "$@"

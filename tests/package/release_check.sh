@@ -30,14 +30,6 @@ package_command=$(awk '/^ *bash tools\/install-deps\.sh .*--target package$/ {
     sub(/^ +/, ""); print; exit }' "$tree/README.md")
 [ -n "$test_command" ] && [ -n "$package_command" ] || fail "README commands not found"
 
-step() { # NAME LOG COMMAND...: a step in the root, its output in LOG, its time on the console
-    local name=$1 log=$logs/$2 begun=$SECONDS
-    shift 2
-    echo "== $name"
-    "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; fail "$name failed: see $log"; }
-    echo "   $((SECONDS - begun)) s"
-}
-
 make_root "$suite"
 echo "== Copying the source tree (the files git knows) into $root/src"
 mkdir "$root/src"
